@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "engine_slots.h"
+#include "main_state.h"
+#include "view.h"
+
+namespace tonvex {
+
+// mm:ss for a whole number of seconds; minutes are not truncated (6000 s is "100:00").
+std::string formatElapsed(long long seconds);
+
+// Play, stop and the 10 ms time display with end-of-song detection.
+class Transport {
+public:
+    Transport(MainState& state, EngineSlots& engine, View& view);
+
+    void PlayMidiFile();
+    void StopMidiFile();
+    void Timer1_Timer();
+
+private:
+    MainState& m_state;
+    EngineSlots& m_engine;
+    View& m_view;
+};
+
+} // namespace tonvex

@@ -1,0 +1,43 @@
+#include "engine_lifecycle.h"
+
+#include "skip.h"
+
+namespace tonvex {
+
+EngineLifecycle::EngineLifecycle(MainState& state, EngineSlots& engine, View& view, Transport& transport,
+                                 RootFactory createRoot)
+    : m_state(state), m_engine(engine), m_view(view), m_transport(transport), m_createRoot(std::move(createRoot))
+{
+}
+
+void EngineLifecycle::Initialize()
+{
+    auto& e = m_engine;
+    // The root lives for the whole run: it keeps what is costly to load again.
+    if (!e.DirectXRoot)
+        attempt([&] { e.DirectXRoot = m_createRoot(); });
+    attempt([&] { e.MusicPerformance = need(e.DirectXRoot).DirectMusicPerformanceCreate(); });
+    attempt([&] { e.MusicLoader = need(e.DirectXRoot).DirectMusicLoaderCreate(); });
+    attempt([&] {
+        need(e.MusicPerformance).InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo, kPerformanceChannels);
+    });
+    attempt([&] { need(e.MusicPerformance).AddNotificationType(kNotifySegment); });
+    attempt([&] { need(e.MusicPerformance).AddNotificationType(kNotifyPerformance); });
+}
+
+void EngineLifecycle::CloseDevice()
+{
+    auto& e = m_engine;
+    m_transport.StopMidiFile();
+    if (m_state.EngineReady) {
+        attempt([&] { need(e.MusicPerformance).StopEx(need(e.SongSegment), 0, 0); });
+        attempt([&] { need(e.MusicPerformance).CloseDown(); });
+        // Handlers may run here and replace the slots; nothing below holds on to them.
+        m_view.processEvents();
+    }
+    e.MusicPerformance.reset();
+    e.SongSegment.reset();
+    e.SongState.reset();
+}
+
+} // namespace tonvex

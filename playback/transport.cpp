@@ -1,0 +1,109 @@
+#include "transport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "skip.h"
+
+namespace tonvex {
+namespace {
+
+// All-sound-off goes to each of the sixteen MIDI channels.
+constexpr int kMidiChannels = 16;
+// Transport buttons: play input, stop input, play output, stop output.
+constexpr int kPlayInButton = 0;
+constexpr int kStopInButton = 1;
+constexpr int kStopOutButton = 3;
+constexpr int kLastTransportButton = 3;
+// A song is taken as ended only after more than this many seconds were shown.
+constexpr long long kEndAfterSeconds = 10;
+// A start point at or past the end is pulled back by this many ticks.
+constexpr MusicTime kEndBackoff = 10;
+
+// Whole seconds of music time at a fixed tempo; throws when they cannot be computed
+// (no tempo, or a result that is not a representable count).
+long long elapsedSeconds(MusicTime position, double beatsPerMinute)
+{
+    if (beatsPerMinute == 0.0)
+        throw EngineError("no tempo");
+    const double seconds = std::floor(position / static_cast<double>(kTicksPerQuarter) * 60.0 / beatsPerMinute);
+    // Converting a non-finite or out-of-range double to an integer is undefined.
+    if (!std::isfinite(seconds) || seconds < -9.0e18 || seconds > 9.0e18)
+        throw EngineError("time out of range");
+    return static_cast<long long>(seconds);
+}
+
+} // namespace
+
+std::string formatElapsed(long long seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 60, seconds % 60);
+    return text;
+}
+
+Transport::Transport(MainState& state, EngineSlots& engine, View& view)
+    : m_state(state), m_engine(engine), m_view(view)
+{
+}
+
+void Transport::PlayMidiFile()
+{
+    if (!m_state.EngineReady)
+        return;
+    auto& e = m_engine;
+    if (holds([&] { return m_state.PlayPosition >= need(e.SongSegment).GetLength(); })) {
+        // Saturate rather than wrap for a position near the bottom of the range.
+        if (m_state.PlayPosition >= std::numeric_limits<MusicTime>::min() + kEndBackoff)
+            m_state.PlayPosition -= kEndBackoff;
+        if (m_state.PlayPosition < 0)
+            m_state.PlayPosition = 0;
+    }
+    attempt([&] { need(e.SongSegment).SetStartPoint(m_state.PlayPosition); });
+    attempt([&] { e.SongState = need(e.MusicPerformance).PlaySegmentEx(need(e.SongSegment), 0, 0); });
+    m_view.setTimerEnabled(true);
+}
+
+void Transport::StopMidiFile()
+{
+    if (!m_state.EngineReady)
+        return;
+    auto& e = m_engine;
+    m_view.setTimerEnabled(false);
+    for (int channel = 0; channel < kMidiChannels; ++channel)
+        attempt([&] {
+            need(e.MusicPerformance).SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange, kAllSoundOff, 0);
+        });
+    attempt([&] { need(e.MusicPerformance).StopEx(need(e.SongSegment), 0, 0); });
+    attempt([&] { need(e.SongSegment).SetStartPoint(0); });
+    m_state.PlayPosition = 0;
+}
+
+void Transport::Timer1_Timer()
+{
+    auto& e = m_engine;
+    MusicTime position = 0;
+    attempt([&] { position = need(e.SongState).GetSeek(); });
+    long long seconds = 0;
+    attempt([&] { seconds = elapsedSeconds(position, m_state.BeatsPerMinute); });
+    m_view.setCaption(Label::LabTime, formatElapsed(seconds));
+
+    const bool ended = holds([&] {
+        return !need(e.MusicPerformance).IsPlaying(need(e.SongSegment), need(e.SongState))
+            && seconds > kEndAfterSeconds;
+    });
+    if (!ended)
+        return;
+    for (int button = kPlayInButton; button <= kLastTransportButton; ++button)
+        m_view.setFace(button, Face::None);
+    if (m_view.caption(Label::DragFile) == m_state.InFileName)
+        m_view.setFace(kStopInButton, Face::Stop);
+    if (m_view.caption(Label::OutputFile) == m_state.InFileName)
+        m_view.setFace(kStopOutButton, Face::Stop);
+    StopMidiFile();
+}
+
+} // namespace tonvex

@@ -22,6 +22,9 @@ public:
     void OpenMIDIFIle();
 
 private:
+    // Starts and stops the segment once to read the engine's own tempo.
+    void TempoProbe();
+
     MainState& m_state;
     EngineSlots& m_engine;
     View& m_view;

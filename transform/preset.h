@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tonvex {
 
@@ -17,6 +18,12 @@ struct Preset {
 // First and last image-button index of the transformation buttons.
 inline constexpr int kFirstPresetButton = 4;
 inline constexpr int kLastPresetButton = 8;
+
+// Preset names in button order, from kFirstPresetButton on.
+inline constexpr std::array<std::string_view, 5> kPresetNames{"Mirror", "Reverse", "Upside", "Whole", "Penta"};
+
+// The button index 4..8 of a preset name (any case); -1 for an unknown name.
+int presetButtonByName(std::string_view name);
 
 // Stores the preset of transformation button 4..8 into `preset` (Reverse keeps PitchMap);
 // returns false and leaves `preset` alone for any other index.

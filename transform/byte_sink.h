@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tonvex {
+
+// A forward-only stream of output bytes, buffered by the subclass. A failed write is kept:
+// failed() stays true and later bytes are dropped, so callers may check once per event.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    ByteSink(const ByteSink&) = delete;
+    ByteSink& operator=(const ByteSink&) = delete;
+
+    void put(std::uint8_t byte)
+    {
+        if (m_next == m_end)
+            drain();
+        *m_next++ = byte;
+    }
+
+    // Passes every buffered byte on; false if this or any earlier write failed.
+    bool flush();
+
+    bool failed() const { return m_failed; }
+
+protected:
+    ByteSink() = default;
+
+    // The buffer put() fills; owned by the subclass, at least one byte long.
+    void setBuffer(std::uint8_t* begin, std::size_t size);
+
+private:
+    // Writes `size` bytes on; false on failure.
+    virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+    void drain();
+
+    std::uint8_t* m_begin = nullptr;
+    std::uint8_t* m_next = nullptr;
+    std::uint8_t* m_end = nullptr;
+    bool m_failed = false;
+};
+
+} // namespace tonvex

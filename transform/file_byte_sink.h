@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "byte_sink.h"
+
+namespace tonvex {
+
+// Writes to an open file descriptor (not owned) through a buffer of fixed size.
+class FileByteSink final : public ByteSink {
+public:
+    static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
+    explicit FileByteSink(int fd, std::size_t bufferSize = kDefaultBufferSize);
+
+private:
+    bool write(const std::uint8_t* data, std::size_t size) override;
+
+    int m_fd;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+} // namespace tonvex

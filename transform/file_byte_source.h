@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "byte_source.h"
+#include "file_descriptor.h"
+
+namespace tonvex {
+
+// Reads a file through a buffer of fixed size, so memory does not grow with the file.
+class FileByteSource final : public ByteSource {
+public:
+    static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
+
+    explicit FileByteSource(const std::string& path, std::size_t bufferSize = kDefaultBufferSize);
+
+    // False when the file could not be opened.
+    bool isOpen() const { return m_file.isOpen(); }
+
+private:
+    bool fill() override;
+
+    FileDescriptor m_file;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+} // namespace tonvex

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace tonvex::midi {
+
+inline constexpr std::array<std::uint8_t, 4> kHeaderId{'M', 'T', 'h', 'd'}; // file header chunk
+inline constexpr std::array<std::uint8_t, 4> kTrackId{'M', 'T', 'r', 'k'};  // track chunk
+inline constexpr std::uint32_t kMinHeaderLength = 6; // format, track count, division
+
+inline constexpr std::uint8_t kStatusBit = 0x80;       // set on status bytes, clear on data bytes
+inline constexpr std::uint8_t kNoteOff = 0x80;         // 0x8n note-off, 0x9n note-on
+inline constexpr std::uint8_t kPolyPressure = 0xA0;    // first status after the note events
+inline constexpr std::uint8_t kProgramChange = 0xC0;   // one data byte
+inline constexpr std::uint8_t kChannelPressure = 0xD0; // one data byte
+inline constexpr std::uint8_t kPitchBend = 0xE0;       // last channel status group
+inline constexpr std::uint8_t kSysEx = 0xF0;           // length-prefixed system exclusive
+inline constexpr std::uint8_t kSysExEscape = 0xF7;     // continuation / escape, length-prefixed
+inline constexpr std::uint8_t kMeta = 0xFF;            // meta event in a file
+inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;  // closes a track chunk
+inline constexpr std::uint8_t kChannelMask = 0x0F;     // channel bits of a channel status
+inline constexpr std::uint8_t kTypeMask = 0xF0;        // message bits of a channel status
+
+inline constexpr int kPercussionChannel = 10; // never transformed
+inline constexpr int kReverseLowChannel = 2;  // Reverse reflects it about 42 instead
+inline constexpr int kReverseLowPivot = 84;
+inline constexpr int kHighestNote = 127;
+inline constexpr int kOctave = 12;
+
+inline constexpr int kMaxQuantityBytes = 4; // a variable-length quantity holds 28 bits at most
+
+// Meta types a file may carry: 0x00..0x07 and 0x20..0x7F.
+constexpr bool isAcceptedMetaType(std::uint8_t type)
+{
+    return type <= 0x07 || (type >= 0x20 && type <= 0x7F);
+}
+
+// Data bytes after a channel status byte: one for program change and channel pressure.
+constexpr int channelDataBytes(std::uint8_t status)
+{
+    const std::uint8_t type = status & kTypeMask;
+    return (type == kProgramChange || type == kChannelPressure) ? 1 : 2;
+}
+
+} // namespace tonvex::midi

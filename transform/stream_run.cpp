@@ -1,0 +1,70 @@
+#include "stream_run.h"
+
+#include <array>
+#include <cstdint>
+
+#include "midi_bytes.h"
+#include "run_state.h"
+#include "track_copier.h"
+
+namespace tonvex {
+
+namespace {
+
+// Copies `count` bytes and returns them big-endian in `value` (count <= 4); false at the end.
+bool copyNumber(ByteSource& in, ByteSink& out, int count, std::uint32_t& value)
+{
+    value = 0;
+    for (int i = 0; i < count; ++i) {
+        std::uint8_t byte = 0;
+        if (!in.get(byte))
+            return false;
+        out.put(byte);
+        value = (value << 8) | byte;
+    }
+    return true;
+}
+
+// Copies the header chunk and returns its track count; false when it is not a header.
+bool copyHeader(ByteSource& in, ByteSink& out, std::uint32_t& trackCount)
+{
+    for (const std::uint8_t expected : midi::kHeaderId) {
+        std::uint8_t byte = 0;
+        if (!in.get(byte) || byte != expected)
+            return false;
+        out.put(byte);
+    }
+    std::uint32_t length = 0;
+    std::uint32_t format = 0;
+    std::uint32_t division = 0;
+    if (!copyNumber(in, out, 4, length) || length < midi::kMinHeaderLength)
+        return false;
+    if (!copyNumber(in, out, 2, format) || !copyNumber(in, out, 2, trackCount) || !copyNumber(in, out, 2, division))
+        return false;
+    // Longer headers carry fields of later revisions: keep them.
+    for (std::uint32_t extra = length - midi::kMinHeaderLength; extra > 0; --extra) {
+        std::uint8_t byte = 0;
+        if (!in.get(byte))
+            return false;
+        out.put(byte);
+    }
+    return true;
+}
+
+} // namespace
+
+RunStatus transformStream(ByteSource& in, ByteSink& out, const Preset& preset, const YieldHook& yield)
+{
+    std::uint32_t trackCount = 0;
+    if (!copyHeader(in, out, trackCount))
+        return RunStatus::CannotRead;
+    RunState state;
+    for (std::uint32_t track = 0; track < trackCount; ++track) {
+        const RunStatus status = CopyTrackChunk(in, out, state, preset, yield);
+        if (status != RunStatus::Written)
+            return status;
+    }
+    return out.flush() ? RunStatus::Written : RunStatus::CannotWrite;
+}
+
+} // namespace tonvex

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "byte_sink.h"
+#include "byte_source.h"
+#include "preset.h"
+#include "transformation_run.h"
+
+namespace tonvex {
+
+// Copies the file header whole and then as many track chunks as it counts, note numbers
+// transformed by `preset`, and flushes `out`. Returns Written when complete; CannotRead for
+// malformed or cut-off input, CannotWrite when `out` failed, Cancelled when `yield` returned
+// false. On failure `out` holds a partial copy that the caller throws away.
+RunStatus transformStream(ByteSource& in, ByteSink& out, const Preset& preset, const YieldHook& yield);
+
+} // namespace tonvex

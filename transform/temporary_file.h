@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "file_descriptor.h"
+
+namespace tonvex {
+
+// A hidden file beside `target` that becomes `target` only through commit(); until then the
+// destructor removes it, so a failed or cancelled write leaves nothing behind.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& target);
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // False when the file could not be created (missing or unwritable folder, ...).
+    bool isOpen() const { return m_file.isOpen(); }
+    int fd() const { return m_file.get(); }
+    const std::string& path() const { return m_path; }
+
+    // Gives the file the usual permissions, flushes it to disk and renames it over the target;
+    // false on any failure, the temporary file then still being removed by the destructor.
+    bool commit();
+
+private:
+    std::string m_target;
+    std::string m_path;
+    FileDescriptor m_file;
+    bool m_committed = false;
+};
+
+} // namespace tonvex

@@ -1,0 +1,319 @@
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "rig.h"
+
+namespace tonvex::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Calls = std::vector<std::string>;
+
+// A format-0 file whose one track holds the given events and an end of track.
+Bytes smf(const Bytes& events)
+{
+    Bytes track = events;
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
+    const auto size = static_cast<std::uint32_t>(track.size());
+    file.insert(file.end(), {std::uint8_t(size >> 24), std::uint8_t(size >> 16), std::uint8_t(size >> 8), std::uint8_t(size)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+Bytes setTempo(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) { return {0x00, 0xFF, 0x51, 0x03, b1, b2, b3}; }
+
+Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(FirstTempoMicros, TakesTheFirstSetTempoHeadAnywhereInTheBytes)
+{
+    EXPECT_EQ(firstTempoMicros(smf(setTempo(0x07, 0xA1, 0x20))), 500000u);
+    EXPECT_EQ(firstTempoMicros(smf(setTempo(0x0F, 0x42, 0x40))), 1000000u);
+    EXPECT_EQ(firstTempoMicros(smf(setTempo(0x0A, 0xAE, 0x60))), 700000u);
+    EXPECT_EQ(firstTempoMicros(smf(setTempo(0x0A, 0xAE, 0x60) + setTempo(0x07, 0xA1, 0x20))), 700000u);
+    EXPECT_EQ(firstTempoMicros(smf(setTempo(0xFF, 0xFF, 0xFF))), 0xFFFFFFu);
+    // A text event whose data holds the head, ahead of the real tempo event.
+    const Bytes text{0x00, 0xFF, 0x01, 0x06, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40};
+    EXPECT_EQ(firstTempoMicros(smf(text + setTempo(0x07, 0xA1, 0x20))), 1000000u);
+    // The head starts on the second of two FF bytes.
+    EXPECT_EQ(firstTempoMicros(Bytes{0xFF, 0xFF, 0x51, 0x03, 0x01, 0x02, 0x03}), 0x010203u);
+}
+
+TEST(FirstTempoMicros, CountsMissingTempoBytesAsZero)
+{
+    EXPECT_EQ(firstTempoMicros(Bytes{0xFF, 0x51, 0x03}), 0u);
+    EXPECT_EQ(firstTempoMicros(Bytes{0xFF, 0x51, 0x03, 0x0A}), 0x0A0000u);
+    EXPECT_EQ(firstTempoMicros(Bytes{0x00, 0xFF, 0x51, 0x03, 0x0A, 0xAE}), 0x0AAE00u);
+}
+
+TEST(FirstTempoMicros, NoBytesGiveZeroAndBytesWithoutTempoTheFileDefault)
+{
+    EXPECT_EQ(firstTempoMicros(Bytes{}), 0u);
+    EXPECT_EQ(firstTempoMicros(smf({})), 500000u);
+    EXPECT_EQ(firstTempoMicros(Bytes{0xFF, 0x51}), 500000u) << "a head cut short is no match";
+    EXPECT_EQ(firstTempoMicros(Bytes{0xFF, 0x51, 0x02, 0x07, 0xA1, 0x20}), 500000u);
+}
+
+class InputLoaderTest : public ::testing::Test {
+protected:
+    // Loads the bytes as the input file; an output load when `asOutput`.
+    void load(const Bytes& bytes, bool asOutput = false)
+    {
+        rig.state.InFileName = dir.write("song.mid", bytes);
+        rig.view.setCaption(Label::OutputFile, asOutput ? rig.state.InFileName : "");
+        rig.loader.OpenMIDIFIle();
+    }
+    std::string song() const { return dir.path("song.mid"); }
+
+    // The calls of a whole input load on a working engine that has not been built yet.
+    Calls firstLoadCalls() const
+    {
+        const std::string path = song();
+        return concat({initializeCalls(),
+                       {"<events>", "LoadSegment(" + path + ")", "SetStandardMidiFile(" + path + ")",
+                        "Download(" + path + ")", "SetMasterTempo(1.000000)", "SetMasterVolume(-312)", "GetMusicTime()",
+                        "PlaySegmentEx(" + path + ",0,0)", "GetTempo(0)", "StopEx(" + path + ",0,0)"}});
+    }
+
+    TempDir dir;
+    Rig rig;
+};
+
+TEST_F(InputLoaderTest, InputLoadBuildsLoadsAndProbesTheEngineTempo)
+{
+    rig.engine.tempo = 93.75;
+    rig.state.PlayPosition = 4321;
+
+    load(smf(setTempo(0x09, 0xC4, 0x00)));
+
+    EXPECT_EQ(rig.engine.operations(), firstLoadCalls());
+    EXPECT_EQ(rig.state.TempoMicros, 640000.0);
+    EXPECT_EQ(rig.state.BeatsPerMinute, 93.75) << "the engine's reading is kept unfloored";
+    EXPECT_EQ(rig.state.PlayPosition, 0);
+    EXPECT_TRUE(rig.state.EngineReady);
+    EXPECT_NE(rig.slots.SongSegment, nullptr);
+    EXPECT_NE(rig.slots.SongState, nullptr) << "the stopped probe's state stays";
+    EXPECT_EQ(rig.view.processEventsCount, 1);
+    EXPECT_TRUE(rig.view.messages.empty());
+}
+
+TEST_F(InputLoaderTest, ProbeAsksForTheTempoAtTheMusicTimeReadBeforeTheStart)
+{
+    rig.engine.musicTime = 98765;
+
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+
+    EXPECT_EQ(rig.engine.callsOf("GetTempo"), Calls{"GetTempo(98765)"});
+}
+
+TEST_F(InputLoaderTest, ReloadTearsTheFirstEngineDownBeforeBuildingTheNext)
+{
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+    rig.transport.PlayMidiFile();
+    rig.forget();
+
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+
+    const std::string path = song();
+    EXPECT_EQ(rig.engine.operations(true),
+              concat({stopCalls(path),
+                      {"StopEx(" + path + ",0,0)", "CloseDown()", "<events>", "~Performance", "~Segment(" + path + ")",
+                       "~SegmentState", "DirectMusicPerformanceCreate()", "DirectMusicLoaderCreate()", "~Loader"},
+                      without(firstLoadCalls(), {"CreateRoot", "DirectMusicPerformanceCreate", "DirectMusicLoaderCreate"})}));
+    EXPECT_EQ(rig.engine.maxLivePerformances, 1);
+    EXPECT_EQ(rig.engine.maxOpenPerformances, 1);
+    EXPECT_EQ(rig.engine.liveSegments, 1);
+    EXPECT_EQ(rig.engine.liveStates, 1);
+}
+
+struct TempoCase {
+    Bytes tempo;
+    double micros;
+    double beatsPerMinute;
+};
+
+class OutputLoadTempo : public InputLoaderTest, public ::testing::WithParamInterface<TempoCase> {};
+
+TEST_P(OutputLoadTempo, KeepsTheWholeTempoFromTheBytesAndSkipsTheProbe)
+{
+    const auto c = GetParam();
+    rig.engine.tempo = 93.75;
+
+    load(smf(c.tempo), true);
+
+    EXPECT_EQ(rig.state.TempoMicros, c.micros);
+    EXPECT_EQ(rig.state.BeatsPerMinute, c.beatsPerMinute);
+    EXPECT_EQ(rig.engine.operations(), without(firstLoadCalls(), {"GetMusicTime", "PlaySegmentEx", "GetTempo", "StopEx"}));
+    EXPECT_EQ(rig.slots.SongState, nullptr);
+    EXPECT_TRUE(rig.state.EngineReady);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tempos, OutputLoadTempo,
+                         ::testing::Values(TempoCase{setTempo(0x07, 0xA1, 0x20), 500000, 120},
+                                           TempoCase{setTempo(0x0F, 0x42, 0x40), 1000000, 60},
+                                           TempoCase{setTempo(0x0A, 0xAE, 0x60), 700000, 85},
+                                           TempoCase{setTempo(0x00, 0x00, 0x01), 1, 60000000},
+                                           TempoCase{{}, 500000, 120}));
+
+TEST_F(InputLoaderTest, OutputCaptionDifferingInLetterCaseStillProbes)
+{
+    rig.engine.tempo = 93.75;
+    rig.state.InFileName = dir.write("song.mid", smf(setTempo(0x07, 0xA1, 0x20)));
+    rig.view.setCaption(Label::OutputFile, dir.path("SONG.mid"));
+
+    rig.loader.OpenMIDIFIle();
+
+    EXPECT_EQ(rig.engine.operations(), firstLoadCalls());
+    EXPECT_EQ(rig.state.BeatsPerMinute, 93.75);
+}
+
+struct UnreadableCase {
+    const char* name;
+    bool create;
+    Bytes bytes;
+};
+
+class UnusableFile : public InputLoaderTest, public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnusableFile, LeavesTheTempoAsItWasAndStillMarksTheEngineReady)
+{
+    const auto c = GetParam();
+    rig.state.BeatsPerMinute = 42.0;
+    rig.state.PlayPosition = 77;
+    rig.state.InFileName = c.create ? dir.write(c.name, c.bytes) : dir.path(c.name);
+    rig.engine.unloadable.insert(rig.state.InFileName);
+    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+
+    rig.loader.OpenMIDIFIle();
+
+    EXPECT_EQ(rig.state.TempoMicros, 0.0);
+    EXPECT_EQ(rig.state.BeatsPerMinute, 42.0);
+    EXPECT_TRUE(rig.state.EngineReady);
+    EXPECT_EQ(rig.state.PlayPosition, 0);
+    EXPECT_EQ(rig.slots.SongSegment, nullptr);
+    EXPECT_EQ(rig.engine.callsOf("SetMasterVolume"), Calls{"SetMasterVolume(-312)"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnusableFile,
+                         ::testing::Values(UnreadableCase{"missing.mid", false, {}}, UnreadableCase{"empty.mid", true, {}},
+                                           UnreadableCase{"cut.mid", true, {0x4D, 0x54, 0xFF, 0x51, 0x03}}));
+
+TEST_F(InputLoaderTest, DirectoryNamedLikeAFileGivesNoBytes)
+{
+    rig.state.BeatsPerMinute = 42.0;
+    rig.state.InFileName = dir.path("folder.mid");
+    std::filesystem::create_directory(rig.state.InFileName);
+    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+
+    rig.loader.OpenMIDIFIle();
+
+    EXPECT_EQ(rig.state.TempoMicros, 0.0);
+    EXPECT_EQ(rig.state.BeatsPerMinute, 42.0);
+    EXPECT_TRUE(rig.state.EngineReady);
+}
+
+struct LoadFailure {
+    const char* step;
+    std::vector<std::string> skipped; // steps that cannot run without the failed one
+};
+
+class LoadWithFailingStep : public InputLoaderTest, public ::testing::WithParamInterface<LoadFailure> {};
+
+TEST_P(LoadWithFailingStep, RunsEveryStepThatCanStillRun)
+{
+    const auto c = GetParam();
+    rig.engine.failing.insert(c.step);
+    rig.engine.tempo = 93.75;
+    rig.state.PlayPosition = 55;
+
+    load(smf(setTempo(0x0F, 0x42, 0x40)));
+
+    EXPECT_EQ(rig.engine.operations(), without(firstLoadCalls(), c.skipped));
+    EXPECT_TRUE(rig.state.EngineReady);
+    EXPECT_EQ(rig.state.PlayPosition, 0);
+    EXPECT_EQ(rig.state.TempoMicros, 1000000.0);
+    const bool probed = std::string(c.step) != "GetTempo" && std::string(c.step) != "DirectMusicPerformanceCreate";
+    EXPECT_EQ(rig.state.BeatsPerMinute, probed ? 93.75 : 60.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, LoadWithFailingStep,
+    ::testing::Values(LoadFailure{"DirectMusicPerformanceCreate",
+                                  {"InitAudio", "AddNotificationType", "Download", "SetMasterTempo", "SetMasterVolume",
+                                   "GetMusicTime", "PlaySegmentEx", "GetTempo", "StopEx"}},
+                      LoadFailure{"DirectMusicLoaderCreate",
+                                  {"LoadSegment", "SetStandardMidiFile", "Download", "PlaySegmentEx", "StopEx"}},
+                      LoadFailure{"InitAudio", {}}, LoadFailure{"LoadSegment", {"SetStandardMidiFile", "Download", "PlaySegmentEx", "StopEx"}},
+                      LoadFailure{"SetStandardMidiFile", {}}, LoadFailure{"Download", {}},
+                      LoadFailure{"SetMasterTempo", {}}, LoadFailure{"SetMasterVolume", {}},
+                      LoadFailure{"GetMusicTime", {}}, LoadFailure{"PlaySegmentEx", {}}, LoadFailure{"GetTempo", {}},
+                      LoadFailure{"StopEx", {}}));
+
+TEST_F(InputLoaderTest, FailedStartLeavesNoProbeState)
+{
+    rig.engine.failing.insert("PlaySegmentEx");
+
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+
+    EXPECT_EQ(rig.slots.SongState, nullptr);
+}
+
+TEST_F(InputLoaderTest, FailedMusicTimeProbesAtTimeZero)
+{
+    rig.engine.musicTime = 5000;
+    rig.engine.failing.insert("GetMusicTime");
+
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+
+    EXPECT_EQ(rig.engine.callsOf("GetTempo"), Calls{"GetTempo(0)"});
+}
+
+TEST_F(InputLoaderTest, WithoutAnEngineEverythingIsSkippedAndPlayEndsAtTheFirstTick)
+{
+    rig.engine.failing.insert("CreateRoot");
+    rig.view.setCaption(Label::DragFile, song());
+
+    load(smf(setTempo(0x0A, 0xAE, 0x60)));
+
+    EXPECT_EQ(rig.engine.operations(), (Calls{"CreateRoot()", "<events>"}));
+    EXPECT_EQ(rig.slots.DirectXRoot, nullptr);
+    EXPECT_EQ(rig.slots.MusicPerformance, nullptr);
+    EXPECT_EQ(rig.slots.MusicLoader, nullptr);
+    EXPECT_EQ(rig.slots.SongSegment, nullptr);
+    EXPECT_EQ(rig.slots.SongState, nullptr);
+    EXPECT_TRUE(rig.state.EngineReady);
+    EXPECT_EQ(rig.state.BeatsPerMinute, 85.0);
+
+    rig.transport.PlayMidiFile();
+    EXPECT_TRUE(rig.view.timerEnabled);
+    rig.transport.Timer1_Timer();
+    EXPECT_EQ(rig.view.caption(Label::LabTime), "00:00");
+    EXPECT_FALSE(rig.view.timerEnabled);
+    EXPECT_EQ(rig.view.faces[1], Face::Stop);
+    EXPECT_TRUE(rig.view.messages.empty());
+}
+
+TEST_F(InputLoaderTest, EventsRunBetweenTheRebuildAndTheFileLoad)
+{
+    bool built = false;
+    bool loaded = true;
+    rig.view.onProcessEvents = [&] {
+        built = rig.slots.MusicPerformance != nullptr && rig.slots.MusicLoader != nullptr;
+        loaded = rig.slots.SongSegment != nullptr;
+    };
+
+    load(smf(setTempo(0x07, 0xA1, 0x20)));
+
+    EXPECT_TRUE(built);
+    EXPECT_FALSE(loaded);
+}
+
+} // namespace
+} // namespace tonvex::test

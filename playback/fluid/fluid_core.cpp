@@ -1,0 +1,62 @@
+#include "fluid_core.h"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "engine.h"
+#include "fluid_log.h"
+
+namespace tonvex {
+namespace {
+
+// Where Debian's General MIDI SoundFont packages put their files, best first.
+constexpr std::array kSoundFontPaths = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/soundfonts/default.sf2",
+};
+
+} // namespace
+
+std::shared_ptr<FluidCore> FluidCore::create()
+{
+    routeFluidLog();
+    std::shared_ptr<FluidCore> core(new FluidCore);
+    core->m_settings.reset(new_fluid_settings());
+    if (!core->m_settings)
+        throw EngineError("cannot create the synthesizer settings");
+    core->m_synth.reset(new_fluid_synth(core->m_settings.get()));
+    if (!core->m_synth)
+        throw EngineError("cannot create the synthesizer");
+    for (const char* path : kSoundFontPaths) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            continue;
+        if (fluid_synth_sfload(core->m_synth.get(), path, 1) != FLUID_FAILED) {
+            core->m_soundFontPath = path;
+            break;
+        }
+    }
+    if (core->m_soundFontPath.empty())
+        throw EngineError("no General MIDI SoundFont could be loaded");
+    core->m_defaultGain = fluid_synth_get_gain(core->m_synth.get());
+    return core;
+}
+
+bool FluidCore::claimOutput(const void* owner)
+{
+    if (m_outputOwner && m_outputOwner != owner)
+        return false;
+    m_outputOwner = owner;
+    return true;
+}
+
+void FluidCore::releaseOutput(const void* owner)
+{
+    if (m_outputOwner == owner)
+        m_outputOwner = nullptr;
+}
+
+} // namespace tonvex

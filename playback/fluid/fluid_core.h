@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <fluidsynth.h>
+
+namespace tonvex {
+
+// What lives for the whole program: the settings, the one synthesizer and its SoundFont,
+// and which performance currently owns the audio output.
+class FluidCore {
+public:
+    // Loads the first General MIDI SoundFont found; throws EngineError when none loads.
+    static std::shared_ptr<FluidCore> create();
+
+    FluidCore(const FluidCore&) = delete;
+    FluidCore& operator=(const FluidCore&) = delete;
+
+    fluid_settings_t* settings() const { return m_settings.get(); }
+    fluid_synth_t* synth() const { return m_synth.get(); }
+    const std::string& soundFontPath() const { return m_soundFontPath; }
+    // The synthesizer's gain before any master volume.
+    float defaultGain() const { return m_defaultGain; }
+
+    // Marks the output as owned by `owner`; false when another owner holds it.
+    bool claimOutput(const void* owner);
+    // Gives the output up if `owner` holds it.
+    void releaseOutput(const void* owner);
+
+private:
+    FluidCore() = default;
+
+    struct SettingsDeleter { void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); } };
+    struct SynthDeleter { void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); } };
+
+    // Declared so that the synthesizer goes before its settings.
+    std::unique_ptr<fluid_settings_t, SettingsDeleter> m_settings;
+    std::unique_ptr<fluid_synth_t, SynthDeleter> m_synth;
+    std::string m_soundFontPath;
+    float m_defaultGain = 0.2f;
+    const void* m_outputOwner = nullptr;
+};
+
+} // namespace tonvex

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+
+#include <fluidsynth.h>
+
+#include "engine.h"
+#include "fluid_core.h"
+#include "fluid_playback.h"
+#include "smf_song.h"
+
+namespace tonvex {
+
+// A performance on the program's one synthesizer: the audio driver while it is open and the
+// player of the song it last started.
+class FluidPerformance : public Performance {
+public:
+    explicit FluidPerformance(std::shared_ptr<FluidCore> core);
+    ~FluidPerformance() override;
+
+    FluidPerformance(const FluidPerformance&) = delete;
+    FluidPerformance& operator=(const FluidPerformance&) = delete;
+
+    void InitAudio(std::uint32_t flags, const AudioParams& params, int defaultPathType,
+                   int performanceChannels) override;
+    void AddNotificationType(int type) override;
+    void SetMasterTempo(float tempo) override;
+    void SetMasterVolume(long hundredthsOfDb) override;
+    MusicTime GetMusicTime() override;
+    std::unique_ptr<SegmentState> PlaySegmentEx(Segment& segment, std::uint32_t flags,
+                                                std::int64_t startTime) override;
+    double GetTempo(MusicTime time) override;
+    void StopEx(Segment& segment, std::int64_t stopTime, std::uint32_t flags) override;
+    bool IsPlaying(Segment& segment, SegmentState& state) override;
+    void SendMIDIPMSG(std::int64_t time, std::uint32_t flags, int channel, int status, int data1,
+                      int data2) override;
+    void CloseDown() override;
+
+    // Makes the song the one whose tempo GetTempo answers; throws EngineError once closed down.
+    void prepare(std::shared_ptr<const SmfSong> song);
+    // Name of the audio driver in use ("pulseaudio", "alsa"), empty when none is open.
+    const char* driverName() const { return m_driverName; }
+
+private:
+    struct DriverDeleter {
+        void operator()(fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
+    };
+
+    void requireOpen() const;
+    void openDriver();
+    void closeDriver();
+
+    std::shared_ptr<FluidCore> m_core;
+    // Released before the player it renders, which goes before the synthesizer.
+    std::unique_ptr<fluid_audio_driver_t, DriverDeleter> m_driver;
+    std::shared_ptr<FluidPlayback> m_playback;
+    std::shared_ptr<const SmfSong> m_song;
+    const char* m_driverName = "";
+    float m_masterTempo = 1.0f;
+    bool m_audioReady = false;
+    bool m_closed = false;
+};
+
+} // namespace tonvex

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <fluidsynth.h>
+
+#include "engine.h"
+#include "fluid_core.h"
+#include "smf_song.h"
+
+namespace tonvex {
+
+// One start of a song: a fresh FluidSynth player (a stopped player cannot be started again
+// reliably), shared by the performance and the segment state it returned.
+class FluidPlayback {
+public:
+    // Creates the player on the song's bytes and starts it at `start` (music time); the
+    // caller opens the audio driver afterwards. Throws EngineError when the player fails.
+    FluidPlayback(std::shared_ptr<FluidCore> core, std::shared_ptr<const SmfSong> song,
+                  MusicTime start, float tempo);
+    ~FluidPlayback();
+
+    FluidPlayback(const FluidPlayback&) = delete;
+    FluidPlayback& operator=(const FluidPlayback&) = delete;
+
+    // Position reached, from the player's own tick (it follows the rendered audio).
+    MusicTime position();
+    // True while the player runs short of the song's end; reaching the end stops the player
+    // and releases hanging notes.
+    bool isPlaying();
+    // Stops the player and cuts every sounding voice.
+    void stop();
+    void setTempo(float tempo);
+    // Deletes the player; only while no audio driver renders.
+    void release();
+
+    bool plays(const SmfSong* song) const { return m_song.get() == song; }
+    const SmfSong& song() const { return *m_song; }
+
+private:
+    struct PlayerDeleter { void operator()(fluid_player_t* p) const { delete_fluid_player(p); } };
+
+    std::int64_t currentTick();
+
+    std::shared_ptr<FluidCore> m_core;
+    std::shared_ptr<const SmfSong> m_song;
+    std::unique_ptr<fluid_player_t, PlayerDeleter> m_player;
+    std::int64_t m_startTick = 0;
+    std::int64_t m_lastTick = 0;
+    bool m_finished = false;
+};
+
+} // namespace tonvex

@@ -1,0 +1,225 @@
+#include "smf_song.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace tonvex {
+namespace {
+
+constexpr std::size_t kHeaderSize = 14;       // "MThd", length, format, tracks, division
+constexpr std::uint8_t kSysEx = 0xF0;         // system exclusive status
+constexpr std::uint8_t kMeta = 0xFF;          // meta event status
+constexpr std::uint8_t kMetaText = 0x01;      // kept by the player as an event
+constexpr std::uint8_t kMetaLyric = 0x05;     // kept by the player as an event
+constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
+constexpr std::uint8_t kMetaTempo = 0x51;
+constexpr std::uint8_t kMetaSmpteOffset = 0x54;
+constexpr std::uint8_t kMetaTimeSignature = 0x58;
+constexpr std::uint8_t kMetaKeySignature = 0x59;
+constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000; // 120 quarter notes per minute
+constexpr int kMaxVarlenBytes = 4;
+
+[[noreturn]] void refuse(const std::string& why)
+{
+    throw EngineError("cannot play this MIDI file: " + why);
+}
+
+// Reads one file the way the player does; positions are offsets into the bytes.
+class Reader {
+public:
+    explicit Reader(const std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+
+    std::uint8_t byte()
+    {
+        if (m_pos >= m_bytes.size())
+            refuse("unexpected end of file");
+        return m_bytes[m_pos++];
+    }
+
+    const std::uint8_t* take(std::size_t count)
+    {
+        if (count > m_bytes.size() - m_pos)
+            refuse("unexpected end of file");
+        const std::uint8_t* start = m_bytes.data() + m_pos;
+        m_pos += count;
+        return start;
+    }
+
+    std::uint32_t varlen()
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < kMaxVarlenBytes; ++i) {
+            const std::uint8_t c = byte();
+            value = (value << 7) | (c & 0x7F);
+            if (!(c & 0x80))
+                return value;
+        }
+        refuse("variable-length number longer than four bytes");
+    }
+
+    // The player reads a chunk length as a signed 32-bit number.
+    std::int32_t chunkLength()
+    {
+        const std::uint8_t* b = take(4);
+        return static_cast<std::int32_t>((std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16)
+                                         | (std::uint32_t{b[2]} << 8) | b[3]);
+    }
+
+    std::size_t pos() const { return m_pos; }
+    void skipTo(std::size_t pos) { m_pos = pos; }
+
+private:
+    const std::vector<std::uint8_t>& m_bytes;
+    std::size_t m_pos = 0;
+};
+
+// The player compares chunk ids as C strings: a zero byte ends the id.
+bool isTrackId(const std::uint8_t* id)
+{
+    return std::memcmp(id, "MTrk", 4) == 0;
+}
+
+// Length a meta event must have for the player to accept the file; -1 for any.
+int requiredMetaLength(std::uint8_t type)
+{
+    switch (type) {
+    case kMetaEndOfTrack: return 0;
+    case kMetaTempo: return 3;
+    case kMetaSmpteOffset: return 5;
+    case kMetaTimeSignature: return 4;
+    case kMetaKeySignature: return 2;
+    default: return -1;
+    }
+}
+
+// Channel message data bytes by status nibble; -1 for a status the player rejects.
+int channelDataBytes(int status)
+{
+    switch (status & 0xF0) {
+    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0: return 2;
+    case 0xC0: case 0xD0: return 1;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
+{
+    SmfSong song;
+    Reader in(bytes);
+    const std::uint8_t* header = in.take(kHeaderSize);
+    // The player checks only these bytes of the header.
+    if (std::memcmp(header, "MThd", 4) != 0 || header[7] != 6 || header[9] > 2)
+        refuse("no MThd header");
+    if (header[12] & 0x80)
+        refuse("SMPTE division");
+    song.m_division = (header[12] << 8) | header[13];
+    if (song.m_division == 0)
+        refuse("zero division");
+    const unsigned trackCount = header[11] + (unsigned{header[10]} << 16);
+
+    // Running status is kept across tracks, and meta and system exclusive events set it too.
+    int runningStatus = -1;
+    for (unsigned track = 0; track < trackCount; ++track) {
+        const std::uint8_t* id = in.take(4);
+        if (!isTrackId(id))
+            refuse("chunk other than MTrk where a track was expected");
+        const std::int32_t trackLength = in.chunkLength();
+        const std::size_t trackStart = in.pos();
+        std::int64_t tick = 0;
+        std::int64_t lastEventTick = 0;
+        bool endOfTrack = false;
+        auto consumed = [&] { return static_cast<std::int64_t>(in.pos() - trackStart); };
+
+        while (!endOfTrack && consumed() < trackLength) {
+            tick += in.varlen();
+            int status = in.byte();
+            if (!(status & 0x80)) {
+                if (runningStatus < 0x80)
+                    refuse("data byte without running status");
+                in.skipTo(in.pos() - 1);
+                status = runningStatus;
+            }
+            runningStatus = status;
+
+            if (status == kSysEx) {
+                const std::uint32_t size = in.varlen();
+                if (size > 0) {
+                    in.take(size);
+                    lastEventTick = tick;
+                }
+            } else if (status == kMeta) {
+                const std::uint8_t type = in.byte();
+                const std::uint32_t size = in.varlen();
+                const std::uint8_t* data = in.take(size);
+                const int required = requiredMetaLength(type);
+                if (required >= 0 && size != static_cast<std::uint32_t>(required))
+                    refuse("meta event of the wrong length");
+                switch (type) {
+                case kMetaEndOfTrack:
+                    endOfTrack = true;
+                    lastEventTick = tick;
+                    break;
+                case kMetaTempo: {
+                    const std::uint32_t micros = (std::uint32_t{data[0]} << 16)
+                                                 | (std::uint32_t{data[1]} << 8) | data[2];
+                    if (micros > 0) // the player ignores a zero tempo
+                        song.m_tempoMap.push_back({tick, micros});
+                    lastEventTick = tick;
+                    break;
+                }
+                case kMetaText:
+                case kMetaLyric: lastEventTick = tick; break;
+                default: break;
+                }
+            } else {
+                const int dataBytes = channelDataBytes(status);
+                if (dataBytes < 0)
+                    refuse("unsupported status byte");
+                in.take(static_cast<std::size_t>(dataBytes));
+                lastEventTick = tick;
+            }
+        }
+        // Whatever follows an early end of track is skipped; a skip past the end of the file
+        // only makes the next read fail.
+        if (consumed() < trackLength)
+            in.skipTo(std::min(bytes.size(), trackStart + static_cast<std::size_t>(trackLength)));
+        song.m_endTick = std::max(song.m_endTick, lastEventTick);
+    }
+
+    std::stable_sort(song.m_tempoMap.begin(), song.m_tempoMap.end(),
+                     [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+    song.m_bytes = std::move(bytes);
+    return song;
+}
+
+MusicTime SmfSong::toMusicTime(std::int64_t tick) const
+{
+    const std::int64_t time = tick * kTicksPerQuarter / m_division;
+    return static_cast<MusicTime>(
+        std::clamp<std::int64_t>(time, 0, std::numeric_limits<MusicTime>::max()));
+}
+
+std::int64_t SmfSong::toFileTick(MusicTime time) const
+{
+    if (time <= 0)
+        return 0;
+    return static_cast<std::int64_t>(time) * m_division / kTicksPerQuarter;
+}
+
+double SmfSong::tempoAt(MusicTime time) const
+{
+    const std::int64_t tick = toFileTick(time);
+    std::uint32_t micros = kDefaultMicrosPerQuarter;
+    for (const TempoChange& change : m_tempoMap) {
+        if (change.tick > tick)
+            break;
+        micros = change.microsPerQuarter;
+    }
+    return 60000000.0 / micros;
+}
+
+} // namespace tonvex

@@ -1,10 +1,12 @@
 #include "fluid_log.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <system_error>
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 namespace tonvex {
@@ -48,6 +50,20 @@ void writeFluidMessage(int level, const char* message, void*) noexcept
     }
 }
 
+// ALSA reports a missing sound card on stderr unless told otherwise.
+void writeAlsaMessage(const char* file, int line, const char* function, int, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format ? format : "", args);
+    va_end(args);
+    char message[768];
+    std::snprintf(message, sizeof message, "ALSA %s:%d (%s): %s", file ? file : "?", line,
+                  function ? function : "?", text);
+    writeFluidMessage(FLUID_WARN, message, nullptr);
+}
+
 } // namespace
 
 std::filesystem::path fluidLogPath()
@@ -67,6 +83,7 @@ void routeFluidLog()
     std::call_once(once, [] {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
             fluid_set_log_function(level, writeFluidMessage, nullptr);
+        snd_lib_error_set_handler(writeAlsaMessage);
     });
 }
 

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "midi_builder.h"
+
+namespace tonvex {
+namespace {
+
+using test::Bytes;
+using test::chunk;
+using test::concat;
+using test::header;
+using test::runStream;
+using test::track;
+
+const Bytes kNotes{0x00, 0x90, 61, 0x40, 0x20, 61, 0x00};
+const Bytes kNotesMirrored{0x00, 0x90, 59, 0x40, 0x20, 59, 0x00};
+
+TEST(StreamRunTest, TracksAreCopiedInOrderWithTheirLengths)
+{
+    const Bytes input = concat({header(3), track({0x00, 0xFF, 0x03, 0x01, 'A'}), track(kNotes), track({0x00, 0xC1, 0x05})});
+    const auto outcome = runStream(input, test::kMirror);
+    ASSERT_EQ(outcome.status, RunStatus::Written);
+    EXPECT_EQ(outcome.output,
+              concat({header(3), track({0x00, 0xFF, 0x03, 0x01, 'A'}), track(kNotesMirrored), track({0x00, 0xC1, 0x05})}));
+}
+
+TEST(StreamRunTest, OnlyTheCountedTracksAreCopied)
+{
+    // One track announced, two present, trailing garbage: the rest is neither read nor written.
+    const Bytes input = concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}});
+    const auto outcome = runStream(input, test::kMirror);
+    ASSERT_EQ(outcome.status, RunStatus::Written);
+    EXPECT_EQ(outcome.output, concat({header(1), track(kNotesMirrored)}));
+    EXPECT_EQ(outcome.consumed, outcome.output.size());
+}
+
+TEST(StreamRunTest, TrackCountIsTheWholeSixteenBitField)
+{
+    const auto empty = runStream(header(0), test::kMirror);
+    ASSERT_EQ(empty.status, RunStatus::Written);
+    EXPECT_EQ(empty.output, header(0));
+
+    // 256 tracks: a count whose low byte is zero.
+    Bytes input = header(256);
+    Bytes expected = header(256);
+    for (int i = 0; i < 256; ++i) {
+        input = concat({input, track(kNotes)});
+        expected = concat({expected, track(kNotesMirrored)});
+    }
+    const auto many = runStream(input, test::kMirror);
+    ASSERT_EQ(many.status, RunStatus::Written);
+    EXPECT_EQ(many.output, expected);
+}
+
+TEST(StreamRunTest, HeaderIsCheckedAndCopiedWhole)
+{
+    // A header of 8 bytes carries two more bytes that are kept.
+    const Bytes longHeader = concat({test::ascii("MThd"), test::bigEndian(8, 4), Bytes{0x00, 0x01, 0x00, 0x01, 0x01, 0xE0, 0xAB, 0xCD}});
+    const auto outcome = runStream(concat({longHeader, track(kNotes)}), test::kMirror);
+    ASSERT_EQ(outcome.status, RunStatus::Written);
+    EXPECT_EQ(outcome.output, concat({longHeader, track(kNotesMirrored)}));
+
+    const Bytes shortHeader = concat({test::ascii("MThd"), test::bigEndian(5, 4), Bytes{0x00, 0x00, 0x01, 0x00, 0x60}});
+    EXPECT_EQ(runStream(concat({shortHeader, track(kNotes)}), test::kMirror).status, RunStatus::CannotRead);
+    Bytes notMidi = concat({header(1), track(kNotes)});
+    notMidi[3] = 'D';
+    EXPECT_EQ(runStream(notMidi, test::kMirror).status, RunStatus::CannotRead);
+    const Bytes riff = concat({test::ascii("RIFF"), test::bigEndian(20, 4), header(1)});
+    EXPECT_EQ(runStream(riff, test::kMirror).status, RunStatus::CannotRead);
+    EXPECT_EQ(runStream({}, test::kMirror).status, RunStatus::CannotRead);
+}
+
+TEST(StreamRunTest, AlienChunksAreCopiedWhereTheyStandAndNotCounted)
+{
+    const Bytes alien = chunk("XFIH", {0x01, 0x02, 0x03});
+    const Bytes input = concat({header(2), alien, track(kNotes), chunk("Ab z", {}), track(kNotes), alien});
+    const auto outcome = runStream(input, test::kMirror);
+    ASSERT_EQ(outcome.status, RunStatus::Written);
+    // The alien chunk after the last counted track is not reached.
+    EXPECT_EQ(outcome.output, concat({header(2), alien, track(kNotesMirrored), chunk("Ab z", {}), track(kNotesMirrored)}));
+}
+
+TEST(StreamRunTest, ChunksThatAreNeitherTrackNorAlienAreRefused)
+{
+    // Non-printable identifier, e.g. bytes left inside a track after its end-of-track event.
+    const Bytes binary = concat({test::bigEndian(0x00FF2F00, 4), test::bigEndian(0, 4)});
+    EXPECT_EQ(runStream(concat({header(2), track(kNotes), binary, track(kNotes)}), test::kMirror).status, RunStatus::CannotRead);
+    // An alien chunk whose length runs past the end of the file.
+    const Bytes overlong = concat({test::ascii("JUNK"), test::bigEndian(100, 4), Bytes{1, 2, 3}});
+    EXPECT_EQ(runStream(concat({header(1), overlong}), test::kMirror).status, RunStatus::CannotRead);
+    // A track counted but missing.
+    EXPECT_EQ(runStream(concat({header(2), track(kNotes)}), test::kMirror).status, RunStatus::CannotRead);
+}
+
+TEST(StreamRunTest, InputCutAnywhereIsRefused)
+{
+    const Bytes whole = concat({header(2), track({0x00, 0xF0, 0x02, 0x01, 0xF7, 0x81, 0x00, 0xFF, 0x01, 0x02, 'h', 'i'}), track(kNotes)});
+    ASSERT_EQ(runStream(whole, test::kMirror).status, RunStatus::Written);
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_EQ(runStream(cut, test::kMirror).status, RunStatus::CannotRead) << "cut at " << size;
+    }
+}
+
+TEST(StreamRunTest, ResultDoesNotDependOnHowTheInputArrives)
+{
+    Bytes events;
+    for (int i = 0; i < 200; ++i)
+        events = concat({events, Bytes{0x00, static_cast<std::uint8_t>(0x90 + i % 16), static_cast<std::uint8_t>(i % 128), 0x40, 0x83, 0x00, 0x10, 0x00}});
+    const Bytes input = concat({header(1), track(events)});
+    const Preset upside = test::presetFor(test::kUpside);
+    const auto whole = runStream(input, upside);
+    ASSERT_EQ(whole.status, RunStatus::Written);
+    for (const std::size_t window : {1, 2, 3, 7, 64}) {
+        const auto pieces = runStream(input, upside, {}, window);
+        EXPECT_EQ(pieces.status, RunStatus::Written) << window;
+        EXPECT_EQ(pieces.output, whole.output) << window;
+    }
+}
+
+TEST(StreamRunTest, AFailingSinkIsReportedAsCannotWrite)
+{
+    Bytes events;
+    for (int i = 0; i < 3000; ++i)
+        events = concat({events, kNotes});
+    const Bytes input = concat({header(1), track(events)});
+    for (const std::size_t capacity : {std::size_t{0}, std::size_t{10}, std::size_t{5000}, input.size() - 1}) {
+        MemoryByteSource in(input);
+        MemoryByteSink out(capacity);
+        EXPECT_EQ(transformStream(in, out, test::presetFor(test::kPenta), {}), RunStatus::CannotWrite) << capacity;
+    }
+    MemoryByteSource in(input);
+    MemoryByteSink out(input.size());
+    EXPECT_EQ(transformStream(in, out, test::presetFor(test::kPenta), {}), RunStatus::Written);
+}
+
+TEST(StreamRunTest, CancelStopsTheRun)
+{
+    const Bytes input = concat({header(2), track(kNotes), track(kNotes)});
+    int calls = 0;
+    const auto outcome = runStream(input, test::presetFor(test::kMirror), [&calls] { return ++calls < 4; });
+    EXPECT_EQ(outcome.status, RunStatus::Cancelled);
+    EXPECT_EQ(calls, 4);
+}
+
+} // namespace
+} // namespace tonvex

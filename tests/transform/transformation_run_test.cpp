@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "midi_builder.h"
+#include "temp_dir.h"
+#include "transformation_run.h"
+
+namespace tonvex {
+namespace {
+
+using test::Bytes;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+const Bytes kInput = test::singleTrack({0x00, 0x90, 67, 0x40, 0x60, 0x80, 67, 0x00});
+const Bytes kMirrored = test::singleTrack({0x00, 0x90, 65, 0x40, 0x60, 0x80, 65, 0x00});
+const Bytes kBroken = test::singleTrack({0x00, 0xFF, 0x08, 0x00}); // refused meta type
+
+const YieldHook kGoOn = [] { return true; };
+
+TEST(OutputFileNameTest, CutsTheFileNameAtItsFirstMidMark)
+{
+    EXPECT_EQ(outputFileName("/music/Song.mid", "_Whole.mid"), "/music/Song_Whole.mid");
+    EXPECT_EQ(outputFileName("/music/SONG.MID", "_Mirror.mid"), "/music/SONG_Mirror.mid");
+    EXPECT_EQ(outputFileName("/music/Song.Mid.mid", "_Mirror.mid"), "/music/Song_Mirror.mid");
+    EXPECT_EQ(outputFileName("/music/song.midi", "_Upside.mid"), "/music/song_Upside.mid");
+    EXPECT_EQ(outputFileName("/music/Karaoke.kar.mid", "_Penta.mid"), "/music/Karaoke.kar_Penta.mid");
+    EXPECT_EQ(outputFileName("Song.mid", "_Reverse.mid"), "Song_Reverse.mid");
+    EXPECT_EQ(outputFileName("/music/.mid", "_Reverse.mid"), "/music/_Reverse.mid");
+}
+
+TEST(OutputFileNameTest, FolderNamesNeverCount)
+{
+    EXPECT_EQ(outputFileName("/my.midi files/Song.mid", "_Penta.mid"), "/my.midi files/Song_Penta.mid");
+    EXPECT_EQ(outputFileName("/a.mid/b.MID/c.mId", "_Mirror.mid"), "/a.mid/b.MID/c_Mirror.mid");
+    EXPECT_EQ(outputFileName("/music.mid/song.kar", "_Mirror.mid"), std::nullopt);
+    EXPECT_EQ(outputFileName("/music/song.mi", "_Mirror.mid"), std::nullopt);
+    EXPECT_EQ(outputFileName("/music/", "_Mirror.mid"), std::nullopt);
+    EXPECT_EQ(outputFileName("", "_Mirror.mid"), std::nullopt);
+}
+
+TEST(MirrorTest, WritesTheTransformedFileBesideTheInput)
+{
+    TempDir dir;
+    writeFile(dir.file("Song.MID"), kInput);
+    const mode_t previousMask = ::umask(022);
+    const RunResult result = MIRROR(dir.file("Song.MID"), test::presetFor(test::kMirror), kGoOn);
+    ::umask(previousMask);
+    ASSERT_EQ(result.status, RunStatus::Written);
+    EXPECT_EQ(result.outFileName, dir.file("Song_Mirror.mid"));
+    EXPECT_EQ(readFile(result.outFileName), kMirrored);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"Song.MID", "Song_Mirror.mid"}));
+
+    struct stat info {};
+    ASSERT_EQ(::stat(result.outFileName.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST(MirrorTest, ReplacesAnEarlierOutput)
+{
+    TempDir dir;
+    writeFile(dir.file("Song.mid"), kInput);
+    writeFile(dir.file("Song_Mirror.mid"), Bytes(100000, 0x55));
+    const RunResult result = MIRROR(dir.file("Song.mid"), test::presetFor(test::kMirror), kGoOn);
+    ASSERT_EQ(result.status, RunStatus::Written);
+    EXPECT_EQ(readFile(dir.file("Song_Mirror.mid")), kMirrored);
+    EXPECT_EQ(dir.entries().size(), 2u);
+}
+
+TEST(MirrorTest, UnreadableInputsWriteNothing)
+{
+    TempDir dir;
+    writeFile(dir.file("broken.mid"), kBroken);
+    writeFile(dir.file("notes.txt"), kInput);
+    std::filesystem::create_directory(dir.file("folder.mid"));
+    const auto before = dir.entries();
+    const Preset mirror = test::presetFor(test::kMirror);
+
+    for (const std::string name : {"broken.mid", "missing.mid", "folder.mid", "notes.txt"}) {
+        const RunResult result = MIRROR(dir.file(name), mirror, kGoOn);
+        EXPECT_EQ(result.status, RunStatus::CannotRead) << name;
+        EXPECT_TRUE(result.outFileName.empty()) << name;
+        EXPECT_EQ(dir.entries(), before) << name;
+    }
+}
+
+TEST(MirrorTest, AFailedRunLeavesAnExistingOutputAlone)
+{
+    TempDir dir;
+    writeFile(dir.file("Song.mid"), kBroken);
+    const Bytes earlier(5000, 0x42);
+    writeFile(dir.file("Song_Mirror.mid"), earlier);
+    EXPECT_EQ(MIRROR(dir.file("Song.mid"), test::presetFor(test::kMirror), kGoOn).status, RunStatus::CannotRead);
+    EXPECT_EQ(readFile(dir.file("Song_Mirror.mid")), earlier);
+    EXPECT_EQ(dir.entries().size(), 2u);
+}
+
+TEST(MirrorTest, AnOutputThatCannotBeWrittenLeavesNothingBehind)
+{
+    TempDir dir;
+    writeFile(dir.file("Song.mid"), kInput);
+    // A folder where the output file should go: the final rename fails.
+    std::filesystem::create_directory(dir.file("Song_Mirror.mid"));
+    const RunResult result = MIRROR(dir.file("Song.mid"), test::presetFor(test::kMirror), kGoOn);
+    EXPECT_EQ(result.status, RunStatus::CannotWrite);
+    EXPECT_TRUE(result.outFileName.empty());
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"Song.mid", "Song_Mirror.mid"}));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("Song_Mirror.mid")));
+}
+
+TEST(MirrorTest, CancelLeavesNothingBehind)
+{
+    TempDir dir;
+    Bytes events;
+    for (int i = 0; i < 50000; ++i)
+        events.insert(events.end(), {0x00, 0x90, 60, 0x40});
+    writeFile(dir.file("Long.mid"), test::singleTrack(events));
+    const Bytes earlier{1, 2, 3};
+    writeFile(dir.file("Long_Penta.mid"), earlier);
+
+    int calls = 0;
+    bool sawTemporary = false;
+    const RunResult result = MIRROR(dir.file("Long.mid"), test::presetFor(test::kPenta), [&] {
+        // Half way through, the partial output lives under a hidden name beside the input.
+        if (++calls == 40000)
+            sawTemporary = dir.entries().size() == 3;
+        return calls < 40000;
+    });
+    EXPECT_EQ(result.status, RunStatus::Cancelled);
+    EXPECT_TRUE(sawTemporary);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"Long.mid", "Long_Penta.mid"}));
+    EXPECT_EQ(readFile(dir.file("Long_Penta.mid")), earlier);
+}
+
+TEST(MirrorTest, EmptyYieldHookMeansGoOn)
+{
+    TempDir dir;
+    writeFile(dir.file("Song.mid"), kInput);
+    EXPECT_EQ(MIRROR(dir.file("Song.mid"), test::presetFor(test::kMirror), {}).status, RunStatus::Written);
+}
+
+} // namespace
+} // namespace tonvex

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
         ok &= save(dir, "select" + suffix + ".png", FacePainter::paintSelect(scale));
         ok &= save(dir, "icon" + suffix + ".png", PaletteQuantizer::toIndexed8(IconPainter::paint(32 * scale)));
     }
-    ok &= save(dir, "icon-256.png", IconPainter::paint(256));
+    // Full-colour icons for the desktop's icon theme.
+    for (int side : {32, 64, 256})
+        ok &= save(dir, QStringLiteral("icon-%1.png").arg(side), IconPainter::paint(side));
     return ok ? 0 : 1;
 }

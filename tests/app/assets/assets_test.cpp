@@ -38,7 +38,7 @@ PngHeader readHeader(const QString& path) {
 }
 
 QString resource(const char* name, int scale) {
-    return QStringLiteral(":/assets/%1%2.png").arg(QLatin1String(name), scale == 2 ? "@2x" : "");
+    return QStringLiteral(":/tonvex/%1%2.png").arg(QLatin1String(name), scale == 2 ? "@2x" : "");
 }
 
 QImage load(const char* name, int scale) {

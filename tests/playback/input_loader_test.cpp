@@ -133,6 +133,24 @@ TEST_F(InputLoaderTest, ReloadTearsTheFirstEngineDownBeforeBuildingTheNext)
     EXPECT_EQ(rig.engine.liveStates, 1);
 }
 
+TEST_F(InputLoaderTest, RepeatedLoadPlayStopHoldsOneOfEachObject)
+{
+    for (int round = 0; round < 200; ++round) {
+        load(smf(setTempo(0x07, 0xA1, 0x20)));
+        rig.transport.PlayMidiFile();
+        rig.transport.Timer1_Timer();
+        rig.transport.StopMidiFile();
+    }
+
+    EXPECT_EQ(rig.engine.maxLivePerformances, 1);
+    EXPECT_EQ(rig.engine.maxOpenPerformances, 1);
+    EXPECT_EQ(rig.engine.liveSegments, 1);
+    EXPECT_EQ(rig.engine.liveStates, 1);
+    EXPECT_EQ(rig.engine.callsOf("CreateRoot").size(), 1u);
+    EXPECT_EQ(rig.engine.callsOf("CloseDown").size(), 199u);
+    EXPECT_EQ(rig.engine.callsOf("SetStartPoint").back(), "SetStartPoint(" + song() + ",0)");
+}
+
 struct TempoCase {
     Bytes tempo;
     double micros;

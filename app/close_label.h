@@ -1,0 +1,22 @@
+#pragma once
+
+#include "clickable_label.h"
+
+namespace tonvex {
+
+// The "X" label: sits one pixel right of and below its place while a button is held on it.
+class CloseLabel : public ClickableLabel {
+public:
+    explicit CloseLabel(QWidget* parent = nullptr);
+
+    bool isPressed() const { return m_offset; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_offset = false;
+};
+
+} // namespace tonvex

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine_lifecycle.h"
+#include "engine_slots.h"
+#include "input_loader.h"
+#include "main_state.h"
+#include "preset.h"
+#include "transformation_run.h"
+#include "transport.h"
+#include "view.h"
+
+namespace tonvex {
+
+// Transforms a file with a preset, calling the hook before every event.
+using Transformation = std::function<RunResult(const std::string&, const Preset&, const YieldHook&)>;
+
+// The window's whole logic: drops, the nine image buttons, the timer tick and the close
+// button. Talks to the window only through View, so it runs without a display.
+class MainController {
+public:
+    // The transformation's pending window events run at most once per this much work.
+    static constexpr std::chrono::milliseconds kYieldInterval{5};
+
+    MainController(View& view, RootFactory createRoot, Transformation transform = tonvex::MIRROR);
+    ~MainController();
+
+    MainController(const MainController&) = delete;
+    MainController& operator=(const MainController&) = delete;
+
+    // Accepts each path holding ".MID" (any case) as the new input, in order.
+    void DragFile_OLEDragDrop(const std::vector<std::string>& paths);
+    // A press of any mouse button on image button `index` (0..8).
+    void ImgBut_MouseDown(int index);
+    void Timer1_Timer();
+    // Releases the engine and ends the program; during a transformation, cancels it first.
+    void Shut_Click();
+    // Runs the selected transformation on InFileName and shows the output path.
+    void MIRROR();
+
+    const MainState& state() const { return m_state; }
+    const Preset& preset() const { return m_preset; }
+    bool transforming() const { return m_transforming; }
+
+private:
+    void clearFaces(int first, int last);
+    void playFile(Label source, int labTimeX, int labTimeY);
+    bool yieldToWindow();
+    void closeAndQuit();
+
+    View& m_view;
+    MainState m_state;
+    EngineSlots m_engine;
+    Preset m_preset;
+    Transport m_transport;
+    EngineLifecycle m_lifecycle;
+    InputLoader m_loader;
+    Transformation m_transform;
+
+    bool m_transforming = false;
+    bool m_closeRequested = false;
+    bool m_closing = false;
+    std::chrono::steady_clock::time_point m_lastYield{};
+};
+
+} // namespace tonvex

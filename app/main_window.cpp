@@ -1,0 +1,355 @@
+#include "main_window.h"
+
+#include <cmath>
+#include <exception>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <QtDebug>
+
+#include "artwork.h"
+#include "clickable_label.h"
+#include "close_label.h"
+#include "drop_label.h"
+#include "image_button.h"
+#include "path_label.h"
+
+namespace tonvex {
+namespace {
+
+// Outline: left, top, right and bottom (exclusive) of the visible round rectangle, and the
+// size of its corner ellipses.
+constexpr int kOutlineLeft = 5;
+constexpr int kOutlineTop = 1;
+constexpr int kOutlineRight = 476;
+constexpr int kOutlineBottom = 320;
+constexpr int kCornerWidth = 5;
+constexpr int kCornerHeight = 5;
+
+constexpr int kTimerMs = 10;
+
+// Arial is not installed on Linux; fontconfig maps it to the metric-compatible Liberation
+// Sans. The bitmap "MS Sans Serif" of the time display has no such twin.
+const char* const kArial = "Arial";
+const char* const kTimeFamily = "Liberation Sans";
+constexpr qreal kSmallPoints = 8.25;
+constexpr qreal kClosePoints = 11.25;
+
+const char* const kTitle = "Tonvex";
+
+struct LegendSpec {
+    const char* text;
+    int x, y, width;
+};
+constexpr int kLegendHeight = 16;
+constexpr LegendSpec kLegends[MainWindow::kLegendCount] = {
+    {"PLAY", 33, 153, 34},         {"PLAY", 381, 219, 34},     {"STOP", 72, 153, 34},
+    {"INPUT FILE", 123, 153, 61},  {"OUTPUT FILE", 288, 219, 73}, {"STOP", 417, 219, 34},
+    {"Mirror", 36, 288, 43},       {"Reverse", 101, 288, 50},  {"Upside-D", 171, 288, 73},
+    {"WholeT", 247, 288, 62},      {"Penta", 323, 288, 52},
+};
+
+constexpr QRect kButtonRects[kButtonCount] = {
+    {32, 109, 33, 41},  {69, 108, 33, 37},  {375, 177, 33, 41}, {414, 174, 33, 41},
+    {28, 237, 54, 47},  {99, 237, 54, 47},  {170, 237, 54, 47}, {240, 237, 54, 47},
+    {311, 237, 54, 47},
+};
+
+QFont makeFont(const char* family, qreal points, bool bold)
+{
+    QFont font(QString::fromLatin1(family));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// No exception may leave a Qt event handler; log it and let the program go on.
+template <class Handler>
+void guarded(const char* what, Handler&& handler) noexcept
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        qWarning("tonvex: %s failed: %s", what, error.what());
+    } catch (...) {
+        qWarning("tonvex: %s failed", what);
+    }
+}
+
+} // namespace
+
+MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setFixedSize(kWidth, kHeight);
+    loadArtwork();
+
+    const QFont arialRegular = makeFont(kArial, kSmallPoints, false);
+    const QFont arialBold = makeFont(kArial, kSmallPoints, true);
+    const QColor white(255, 255, 255);
+
+    m_dragFile = new DropLabel(this);
+    m_dragFile->setGeometry(132, 117, 307, 28);
+    m_dragFile->setFont(arialRegular);
+    m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
+        guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
+    };
+
+    m_outputFile = new PathLabel(this);
+    m_outputFile->setGeometry(42, 183, 307, 28);
+    m_outputFile->setFont(arialRegular);
+
+    m_labTime = new ClickableLabel(this);
+    m_labTime->setGeometry(186, 153, 34, 16);
+    m_labTime->setFont(makeFont(kTimeFamily, kSmallPoints, true));
+    setTextColour(m_labTime, white);
+
+    for (int i = 0; i < kLegendCount; ++i) {
+        auto* legend = new ClickableLabel(this);
+        legend->setText(QString::fromLatin1(kLegends[i].text));
+        legend->setGeometry(kLegends[i].x, kLegends[i].y, kLegends[i].width, kLegendHeight);
+        legend->setFont(arialBold);
+        setTextColour(legend, white);
+        m_legends[static_cast<std::size_t>(i)] = legend;
+    }
+
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto* button = new ImageButton(i, this);
+        button->setGeometry(kButtonRects[i]);
+        button->onPress = [this](int index) {
+            guarded("button press", [&] { m_controller->ImgBut_MouseDown(index); });
+        };
+        m_buttons[static_cast<std::size_t>(i)] = button;
+    }
+
+    m_shut = new CloseLabel(this);
+    m_shut->setText(QStringLiteral("X"));
+    m_shut->setGeometry(453, 12, 13, 13);
+    m_shut->setFont(makeFont(kArial, kClosePoints, true));
+    m_shut->onClick = [this] { guarded("close", [&] { m_controller->Shut_Click(); }); };
+
+    m_about = new ClickableLabel(this);
+    m_about->setGeometry(387, 294, 82, 16);
+    m_about->onClick = [this] { About_Click(); };
+
+    m_imgAbout = new ClickableLabel(this);
+    m_imgAbout->setGeometry(81, 57, 320, 213);
+    m_imgAbout->setPixmap(m_aboutArt);
+    m_imgAbout->onClick = [this] { ImgAbout_Click(); };
+    m_imgAbout->hide();
+    m_imgAbout->raise();
+
+    m_timer1.setInterval(kTimerMs);
+    QObject::connect(&m_timer1, &QTimer::timeout, this,
+                     [this] { guarded("timer tick", [&] { m_controller->Timer1_Timer(); }); });
+
+    m_controller = std::make_unique<MainController>(*this, std::move(createRoot), std::move(transform));
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Form_Load();
+}
+
+MainWindow::~MainWindow()
+{
+    m_timer1.stop();
+    // The controller's engine goes before the widgets it might still talk to.
+    m_controller.reset();
+}
+
+QRegion MainWindow::outline()
+{
+    // A pixel shows when its centre lies inside the round rectangle; only rows within half
+    // an ellipse of the top or bottom are narrowed.
+    const double rx = kCornerWidth / 2.0;
+    const double ry = kCornerHeight / 2.0;
+    QRegion region;
+    for (int y = kOutlineTop; y < kOutlineBottom; ++y) {
+        const double centre = y + 0.5;
+        double dy = 0.0;
+        if (centre < kOutlineTop + ry)
+            dy = kOutlineTop + ry - centre;
+        else if (centre > kOutlineBottom - ry)
+            dy = centre - (kOutlineBottom - ry);
+        int inset = 0;
+        if (dy > 0.0) {
+            const double halfWidth = rx * std::sqrt(std::max(0.0, 1.0 - (dy / ry) * (dy / ry)));
+            inset = std::max(0, static_cast<int>(std::ceil(rx - halfWidth - 0.5)));
+        }
+        region += QRect(kOutlineLeft + inset, y, kOutlineRight - kOutlineLeft - 2 * inset, 1);
+    }
+    return region;
+}
+
+void MainWindow::Form_Load()
+{
+    // In device-independent pixels: the window system scales the mask on dense screens.
+    setMask(outline());
+}
+
+std::string MainWindow::caption(Label which) const
+{
+    if (const PathLabel* path = pathLabel(which))
+        return path->caption().toStdString();
+    return m_labTime->text().toStdString();
+}
+
+void MainWindow::setCaption(Label which, const std::string& text)
+{
+    const QString value = QString::fromStdString(text);
+    if (PathLabel* path = pathLabel(which))
+        path->setCaption(value);
+    else
+        m_labTime->setText(value);
+}
+
+void MainWindow::moveLabel(Label which, int x, int y)
+{
+    label(which)->move(x, y);
+}
+
+void MainWindow::setFace(int index, Face face)
+{
+    if (index < 0 || index >= kButtonCount)
+        return;
+    update(button(index)->setFace(face, facePixmap(face)));
+}
+
+void MainWindow::setTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_timer1.start();
+    else
+        m_timer1.stop();
+}
+
+void MainWindow::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::showMessage(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kTitle), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void MainWindow::quit()
+{
+    m_quitting = true;
+    m_timer1.stop();
+    close();
+    // Queued, so that a run or a load that is still on the stack unwinds first.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+QLabel* MainWindow::label(Label which) const
+{
+    switch (which) {
+    case Label::DragFile: return m_dragFile;
+    case Label::OutputFile: return m_outputFile;
+    case Label::LabTime: return m_labTime;
+    }
+    return m_labTime;
+}
+
+PathLabel* MainWindow::pathLabel(Label which) const
+{
+    switch (which) {
+    case Label::DragFile: return m_dragFile;
+    case Label::OutputFile: return m_outputFile;
+    case Label::LabTime: return nullptr;
+    }
+    return nullptr;
+}
+
+QLabel* MainWindow::legend(int index) const { return m_legends.at(static_cast<std::size_t>(index)); }
+QLabel* MainWindow::aboutZone() const { return m_about; }
+QLabel* MainWindow::aboutPicture() const { return m_imgAbout; }
+
+void MainWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(QRect(0, 0, kWidth, kHeight), m_skin);
+    for (const ImageButton* b : m_buttons)
+        if (b->face() != Face::None)
+            painter.drawPixmap(b->pos(), b->pixmap());
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    // Only presses on the bare surface arrive here: every control keeps its own.
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        startMove();
+}
+
+bool MainWindow::startMove()
+{
+    QWindow* window = windowHandle();
+    return window && window->startSystemMove();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_quitting) {
+        event->accept();
+        return;
+    }
+    // Closed by the desktop: do what "X" does, which closes the window in its own time.
+    event->ignore();
+    guarded("close", [&] { m_controller->Shut_Click(); });
+}
+
+void MainWindow::About_Click()
+{
+    m_imgAbout->raise();
+    m_imgAbout->show();
+}
+
+void MainWindow::ImgAbout_Click()
+{
+    m_imgAbout->hide();
+}
+
+void MainWindow::loadArtwork()
+{
+    const qreal ratio = devicePixelRatioF();
+    m_skin = tonvex::loadArtwork(QStringLiteral("skin"), ratio);
+    m_play = tonvex::loadArtwork(QStringLiteral("play"), ratio);
+    m_stop = tonvex::loadArtwork(QStringLiteral("stop"), ratio);
+    m_select = tonvex::loadArtwork(QStringLiteral("select"), ratio);
+    m_aboutArt = tonvex::loadArtwork(QStringLiteral("about"), ratio);
+    setWindowIcon(QIcon(tonvex::loadArtwork(QStringLiteral("icon"), ratio)));
+}
+
+const QPixmap& MainWindow::facePixmap(Face face) const
+{
+    switch (face) {
+    case Face::Play: return m_play;
+    case Face::Stop: return m_stop;
+    case Face::Select: return m_select;
+    case Face::None: break;
+    }
+    static const QPixmap none;
+    return none;
+}
+
+} // namespace tonvex

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QLabel>
+#include <QPixmap>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include "main_controller.h"
+#include "view.h"
+
+namespace tonvex {
+
+class ClickableLabel;
+class CloseLabel;
+class DropLabel;
+class ImageButton;
+class PathLabel;
+
+// The borderless, skinned window Main: its controls, outline, moving and about view.
+class MainWindow : public QWidget, public View {
+public:
+    static constexpr int kWidth = 480;
+    static constexpr int kHeight = 320;
+    static constexpr int kLegendCount = 11;
+
+    explicit MainWindow(RootFactory createRoot, Transformation transform = tonvex::MIRROR,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The visible part of the window: a rectangle with rounded corners.
+    static QRegion outline();
+
+    std::string caption(Label label) const override;
+    void setCaption(Label label, const std::string& text) override;
+    void moveLabel(Label label, int x, int y) override;
+    void setFace(int button, Face face) override;
+    void setTimerEnabled(bool enabled) override;
+    void processEvents() override;
+    void showMessage(const std::string& text) override;
+    void quit() override;
+
+    // The controls, for the tests and the drop and press plumbing.
+    QLabel* label(Label label) const;
+    PathLabel* pathLabel(Label label) const;
+    DropLabel* dragFile() const { return m_dragFile; }
+    ImageButton* button(int index) const { return m_buttons.at(static_cast<std::size_t>(index)); }
+    QLabel* legend(int index) const;
+    CloseLabel* shut() const { return m_shut; }
+    QLabel* aboutZone() const;
+    QLabel* aboutPicture() const;
+    const QTimer& timer1() const { return m_timer1; }
+    MainController& controller() { return *m_controller; }
+    bool quitting() const { return m_quitting; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Hands the move of the window to the window system; returns false when it cannot.
+    virtual bool startMove();
+
+private:
+    void Form_Load();
+    void About_Click();
+    void ImgAbout_Click();
+    void loadArtwork();
+    const QPixmap& facePixmap(Face face) const;
+
+    DropLabel* m_dragFile = nullptr;
+    PathLabel* m_outputFile = nullptr;
+    ClickableLabel* m_labTime = nullptr;
+    std::array<ClickableLabel*, kLegendCount> m_legends{};
+    std::array<ImageButton*, kButtonCount> m_buttons{};
+    CloseLabel* m_shut = nullptr;
+    ClickableLabel* m_about = nullptr;
+    ClickableLabel* m_imgAbout = nullptr;
+    QTimer m_timer1;
+
+    QPixmap m_skin;
+    QPixmap m_play;
+    QPixmap m_stop;
+    QPixmap m_select;
+    QPixmap m_aboutArt;
+
+    bool m_quitting = false;
+    std::unique_ptr<MainController> m_controller;
+};
+
+} // namespace tonvex

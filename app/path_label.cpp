@@ -1,0 +1,39 @@
+#include "path_label.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+
+namespace tonvex {
+
+PathLabel::PathLabel(QWidget* parent) : ClickableLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void PathLabel::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    refresh();
+}
+
+void PathLabel::resizeEvent(QResizeEvent* event)
+{
+    ClickableLabel::resizeEvent(event);
+    refresh();
+}
+
+void PathLabel::changeEvent(QEvent* event)
+{
+    ClickableLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        refresh();
+}
+
+void PathLabel::refresh()
+{
+    const QString shown = fontMetrics().elidedText(m_caption, Qt::ElideMiddle, contentsRect().width());
+    setText(shown);
+    setToolTip(shown == m_caption ? QString() : m_caption);
+}
+
+} // namespace tonvex

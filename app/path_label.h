@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include "clickable_label.h"
+
+namespace tonvex {
+
+// Shows a path elided in the middle when it is wider than the label, with the whole path as
+// its tooltip; caption() always holds the whole path.
+class PathLabel : public ClickableLabel {
+public:
+    explicit PathLabel(QWidget* parent = nullptr);
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+
+    QString m_caption;
+};
+
+} // namespace tonvex

@@ -1,5 +1,6 @@
 #include "about_painter.h"
 
+#include "icon_painter.h"
 #include "panel_style.h"
 
 #include <QLinearGradient>
@@ -31,12 +32,19 @@ void paintCard(QPainter& p) {
     p.fillRect(QRectF(1, 1, card.width() - 2, 1), QColor(255, 255, 255, 60));
     p.fillRect(QRectF(1, 1, 1, card.height() - 2), QColor(255, 255, 255, 25));
     p.fillRect(QRectF(1, card.height() - 2, card.width() - 2, 1), QColor(0, 0, 0, 90));
+    // An accent line along the top sets the card apart from the panel it covers.
+    p.fillRect(QRectF(1, 1, card.width() - 2, 2), PanelStyle::accent());
+    p.fillRect(QRectF(1, 3, card.width() - 2, 1), QColor(0x6a, 0x10, 0x0c));
 }
 
-void paintHeader(QPainter& p) {
+void paintHeader(QPainter& p, int scale) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const QPointF base(22, 48);
+    QImage icon = IconPainter::paint(40 * scale);
+    icon.setDevicePixelRatio(scale);
+    p.drawImage(QPointF(16, 16), icon);
+
+    const QPointF base(62, 46);
     QPainterPath letters;
     letters.addText(base, PanelStyle::font(32, true, -0.4), QStringLiteral("Tonvex"));
     p.setPen(Qt::NoPen);
@@ -50,12 +58,9 @@ void paintHeader(QPainter& p) {
     p.setBrush(silver);
     p.drawPath(letters);
     const qreal right = letters.boundingRect().right();
-    PanelStyle::paintEngravedText(p, QPointF(right + 10, 48), QStringLiteral("Version 1.0"),
+    PanelStyle::paintEngravedText(p, QPointF(right + 10, 46), QStringLiteral("Version 1.0"),
                                   PanelStyle::font(11, true), PanelStyle::accent());
-
-    p.setBrush(PanelStyle::accent());
-    p.drawRoundedRect(QRectF(23, 57, 18, 3), 1.5, 1.5);
-    PanelStyle::paintEngravedText(p, QPointF(47, 61), QStringLiteral("MIDI PITCH TRANSFORMER"),
+    PanelStyle::paintEngravedText(p, QPointF(63, 60), QStringLiteral("MIDI PITCH TRANSFORMER"),
                                   PanelStyle::font(8, true, 1.4), kQuiet);
     p.restore();
 }
@@ -89,9 +94,9 @@ void paintBody(QPainter& p) {
     p.setFont(PanelStyle::font(12, false));
     p.setPen(kText);
     p.drawText(QRectF(22, 84, 278, 64), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("Turns a MIDI file into a new piece of music: every note is "
-                              "mirrored, reversed, turned upside down or moved onto a whole-tone "
-                              "or pentatonic scale, and the rhythm stays as it was."));
+               QStringLiteral("Turns a MIDI file into a new piece of music by moving its "
+                              "notes: mirrored, inverted, turned upside down, spread over whole "
+                              "tones or drawn to a pentatonic scale. The rhythm stays as it was."));
 
     p.setFont(PanelStyle::font(11, false));
     p.setPen(kQuiet);
@@ -118,7 +123,7 @@ QImage AboutPainter::paint(int scale) {
     QPainter p(&image);
     p.scale(scale, scale);
     paintCard(p);
-    paintHeader(p);
+    paintHeader(p, scale);
     paintCloseMark(p);
     paintBody(p);
     p.end();

@@ -49,11 +49,13 @@ QImage IconPainter::paint(int side) {
 
     // The note above the axis and its red reflection below it.
     const QPainterPath note = eighthNote();
+    constexpr qreal kSize = 0.8;
     QTransform above;
-    above.translate(13.5, 13.2);
+    above.translate(13.8, 12.2);
+    above.scale(kSize, kSize);
     QTransform below;
-    below.translate(13.5, 18.8);
-    below.scale(1, -1);
+    below.translate(13.8, 19.8);
+    below.scale(kSize, -kSize);
     p.setBrush(QColor(0, 0, 0, 110));
     p.drawPath(above.map(note).translated(0, 0.8));
     p.setBrush(QColor(0xf2, 0xf3, 0xf5));
@@ -61,7 +63,7 @@ QImage IconPainter::paint(int side) {
     p.setBrush(PanelStyle::accent());
     p.drawPath(below.map(note));
     p.setBrush(QColor(255, 255, 255, 150));
-    p.drawRect(QRectF(5, 15.6, 22, 0.8));
+    p.drawRect(QRectF(6, 15.6, 20, 0.8));
     p.end();
     return image;
 }

@@ -94,14 +94,16 @@ void PanelStyle::paintTransportKey(QPainter& p, const QPointF& topLeft, KeySymbo
     p.drawLine(QPointF(cap.left() + 3.5, cap.top() + 0.9), QPointF(cap.right() - 3.5, cap.top() + 0.9));
 
     const QPointF centre = top.center();
-    const QPainterPath mark = symbol == KeySymbol::Play ? playTriangle(centre, 12.5) : stopSquare(centre, 10.5);
+    const QPainterPath mark = symbol == KeySymbol::Play ? playTriangle(centre, 14) : stopSquare(centre, 11.5);
     p.setPen(Qt::NoPen);
     if (lit) {
-        QRadialGradient glow(centre, 12);
-        glow.setColorAt(0.0, QColor(255, 70, 50, 120));
+        // The cap glows from within around the symbol.
+        QRadialGradient glow(centre, 13);
+        glow.setColorAt(0.0, QColor(255, 70, 50, 150));
+        glow.setColorAt(0.6, QColor(255, 70, 50, 50));
         glow.setColorAt(1.0, QColor(255, 70, 50, 0));
         p.setBrush(glow);
-        p.drawEllipse(centre, 12, 12);
+        p.drawRoundedRect(top, 3, 3);
         QLinearGradient red(centre - QPointF(0, 6.5), centre + QPointF(0, 6.5));
         red.setColorAt(0.0, QColor(0xff, 0x6a, 0x52));
         red.setColorAt(0.5, kAccent);
@@ -244,25 +246,6 @@ void PanelStyle::paintEngravedText(QPainter& p, const QPointF& baseline, const Q
     p.drawText(baseline + QPointF(0, 0.8), text);
     p.setPen(colour);
     p.drawText(baseline, text);
-    p.restore();
-}
-
-void PanelStyle::paintScrew(QPainter& p, const QPointF& centre, qreal radius, qreal angleDegrees) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 120));
-    p.drawEllipse(centre + QPointF(0, 0.7), radius + 0.6, radius + 0.6);
-    QRadialGradient head(centre - QPointF(radius * 0.4, radius * 0.5), radius * 1.8);
-    head.setColorAt(0.0, QColor(0xb8, 0xbc, 0xc1));
-    head.setColorAt(1.0, QColor(0x4c, 0x50, 0x56));
-    p.setBrush(head);
-    p.drawEllipse(centre, radius, radius);
-    p.translate(centre);
-    p.rotate(angleDegrees);
-    p.setPen(QPen(QColor(0x22, 0x24, 0x27), radius * 0.32, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(-radius * 0.6, 0), QPointF(radius * 0.6, 0));
-    p.drawLine(QPointF(0, -radius * 0.6), QPointF(0, radius * 0.6));
     p.restore();
 }
 

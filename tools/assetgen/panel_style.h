@@ -41,8 +41,6 @@ public:
     // Text cut into the panel: a dark edge above, a light one below.
     static void paintEngravedText(QPainter& p, const QPointF& baseline, const QString& text,
                                   const QFont& font, const QColor& colour);
-    // A small Phillips screw head.
-    static void paintScrew(QPainter& p, const QPointF& centre, qreal radius, qreal angleDegrees);
 };
 
 } // namespace tonvex::assetgen

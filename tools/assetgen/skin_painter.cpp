@@ -145,13 +145,10 @@ void paintTitle(QPainter& p) {
     p.drawPath(letters);
 
     // Red accent bar and the model line under the name.
-    const qreal nameRight = letters.boundingRect().right();
     p.setBrush(PanelStyle::accent());
     p.drawRoundedRect(QRectF(27, 67, 22, 3), 1.5, 1.5);
     PanelStyle::paintEngravedText(p, QPointF(56, 71), QStringLiteral("MIDI PITCH TRANSFORMER"),
                                   PanelStyle::font(9, true, 1.6), QColor(0x9a, 0x9f, 0xa7));
-    PanelStyle::paintEngravedText(p, QPointF(nameRight + 8, 33), QStringLiteral("TX-5"),
-                                  PanelStyle::font(9, true, 1), PanelStyle::accent());
 
     paintKeyboard(p, QRectF(250, 24, 182, 56));
 
@@ -253,9 +250,6 @@ QImage SkinPainter::paint(int scale) {
 
     paintGrille(p, QRectF(384, 240, 82, 42));
     paintMakersMark(p);
-    PanelStyle::paintScrew(p, QPointF(13, 10), 3.2, 20);
-    PanelStyle::paintScrew(p, QPointF(13, 310), 3.2, 65);
-    PanelStyle::paintScrew(p, QPointF(380, 310), 3.2, 40);
     return image;
 }
 

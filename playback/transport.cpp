@@ -36,6 +36,7 @@ long long elapsedSeconds(MusicTime position, double beatsPerMinute)
 
 } // namespace
 
+// A negative count (a negative tempo from the engine) shows as the start.
 std::string formatElapsed(long long seconds)
 {
     if (seconds < 0)
@@ -59,9 +60,10 @@ void Transport::PlayMidiFile()
         // Saturate rather than wrap for a position near the bottom of the range.
         if (m_state.PlayPosition >= std::numeric_limits<MusicTime>::min() + kEndBackoff)
             m_state.PlayPosition -= kEndBackoff;
-        if (m_state.PlayPosition < 0)
-            m_state.PlayPosition = 0;
     }
+    // The start point never lies before the song.
+    if (m_state.PlayPosition < 0)
+        m_state.PlayPosition = 0;
     attempt([&] { need(e.SongSegment).SetStartPoint(m_state.PlayPosition); });
     attempt([&] { e.SongState = need(e.MusicPerformance).PlaySegmentEx(need(e.SongSegment), 0, 0); });
     m_view.setTimerEnabled(true);

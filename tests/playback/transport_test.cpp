@@ -27,6 +27,7 @@ TEST(FormatElapsed, PadsToTwoDigitsAndNeverTruncatesMinutes)
     EXPECT_EQ(formatElapsed(5999), "99:59");
     EXPECT_EQ(formatElapsed(6000), "100:00");
     EXPECT_EQ(formatElapsed(600061), "10001:01");
+    EXPECT_EQ(formatElapsed(-1), "00:00");
 }
 
 class TransportTest : public ::testing::Test {
@@ -101,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, PlayStartPoint,
                                            StartCase{1500, 1000, false, 1490},
                                            StartCase{0, 0, false, 0},       // empty song
                                            StartCase{5, 3, false, 0},       // backs off below zero
+                                           StartCase{-50, 1000, false, 0},  // never before the song
                                            StartCase{100, 0, true, 90},     // unknown length: at the end
                                            StartCase{0, 0, true, 0},
                                            StartCase{std::numeric_limits<MusicTime>::min(), 0, true, 0}));
@@ -220,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShownCase{99999, 0.0, "00:00"},
                       ShownCase{99999, std::numeric_limits<double>::infinity(), "00:00"},
                       ShownCase{99999, std::numeric_limits<double>::quiet_NaN(), "00:00"},
+                      ShownCase{99999, -120.0, "00:00"},
                       ShownCase{std::numeric_limits<MusicTime>::max(), 1e-300, "00:00"},
                       ShownCase{std::numeric_limits<MusicTime>::max(), 0.001, "2796202665:21"}));
 

@@ -1,0 +1,204 @@
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "drop_label.h"
+#include "fake_engine.h"
+#include "fluid_root.h"
+#include "image_button.h"
+
+namespace tonvex {
+namespace {
+
+// What the X server shows at the window's place, as the user would see it.
+QImage screenAt(const QWidget& window)
+{
+    QApplication::processEvents();
+    QTest::qWait(150);
+    const QImage root = window.screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    return root.copy(QRect(window.geometry().topLeft(), QSize(MainWindow::kWidth, MainWindow::kHeight)));
+}
+
+// The area in which two pictures of the window differ.
+QRect changedArea(const QImage& before, const QImage& after)
+{
+    QRect area;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y))
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+void dropOn(QWidget* target, const QString& path)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(20, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent dropEvent(QPointF(20, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropEvent);
+}
+
+bool onXServer()
+{
+    return std::getenv("DISPLAY") && QGuiApplication::platformName() == "xcb";
+}
+
+TEST(DesktopWindow, ScreenShowsTheRoundedOutlineAndControlsInPlace)
+{
+    if (!onXServer())
+        GTEST_SKIP() << "no X display";
+    test::FakeEngine engine;
+    MainWindow window(engine.rootFactory(), [](const std::string&, const Preset&, const YieldHook&) {
+        return RunResult{RunStatus::Written, "/music/Song_Mirror.mid"};
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    const QImage screen = screenAt(window);
+    const QImage drawn = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb black = qRgb(0, 0, 0);
+    int cut = 0;
+    for (int y = 0; y < MainWindow::kHeight; ++y)
+        for (int x = 0; x < MainWindow::kWidth; ++x) {
+            const bool hidden = x < 5 || x > 475 || y == 0;
+            if (hidden) {
+                // Nothing runs behind the window: the cut-away shows the black root.
+                EXPECT_EQ(screen.pixel(x, y), black) << x << "," << y;
+                cut += drawn.pixel(x, y) != black;
+            } else if (!((x == 5 || x == 475) && (y == 1 || y == 319))) {
+                ASSERT_EQ(screen.pixel(x, y), drawn.pixel(x, y)) << x << "," << y;
+            }
+        }
+    EXPECT_GT(cut, 0) << "the skin is black where it is cut, so the test proves nothing";
+    for (QPoint corner : {QPoint(5, 1), QPoint(475, 1), QPoint(5, 319), QPoint(475, 319)})
+        EXPECT_EQ(screen.pixel(corner), black) << corner.x() << "," << corner.y();
+
+    // Each control draws inside its own place.
+    QImage before = screen;
+    window.setCaption(Label::DragFile, "/music/Song.mid");
+    QImage after = screenAt(window);
+    EXPECT_TRUE(QRect(132, 117, 307, 28).contains(changedArea(before, after)));
+    EXPECT_FALSE(changedArea(before, after).isEmpty());
+
+    before = after;
+    window.setCaption(Label::LabTime, "01:23");
+    after = screenAt(window);
+    EXPECT_TRUE(QRect(186, 153, 34, 16).contains(changedArea(before, after)));
+    EXPECT_FALSE(changedArea(before, after).isEmpty());
+
+    before = after;
+    window.setFace(4, Face::Select);
+    after = screenAt(window);
+    const QRect face = changedArea(before, after);
+    EXPECT_FALSE(face.isEmpty());
+    EXPECT_TRUE(QRect(28, 237, 52, 48).contains(face));
+    const QImage select = window.button(4)->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    if (select.devicePixelRatio() == 1.0) {
+        EXPECT_EQ(after.pixel(28 + 26, 237 + 24), select.pixel(26, 24));
+    }
+
+    before = after;
+    QTest::mouseClick(window.aboutZone(), Qt::LeftButton);
+    after = screenAt(window);
+    EXPECT_EQ(changedArea(before, after), QRect(81, 57, 320, 213));
+}
+
+// Peak sample magnitude of 16-bit little-endian audio.
+int peak(const QByteArray& pcm)
+{
+    int loudest = 0;
+    for (qsizetype i = 0; i + 1 < pcm.size(); i += 2) {
+        std::int16_t sample;
+        std::memcpy(&sample, pcm.constData() + i, sizeof sample);
+        loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+    }
+    return loudest;
+}
+
+int shownSeconds(const MainWindow& window)
+{
+    const QString text = QString::fromStdString(window.caption(Label::LabTime));
+    const auto parts = text.split(':');
+    return parts.size() == 2 ? parts[0].toInt() * 60 + parts[1].toInt() : -1;
+}
+
+TEST(DesktopWindow, DropMirrorPlayAndStopWithTheRealEngine)
+{
+    const char* sink = std::getenv("TONVEX_TEST_SINK");
+    if (!onXServer() || !sink)
+        GTEST_SKIP() << "needs an X display and TONVEX_TEST_SINK";
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString input = folder.filePath("Prelude.mid");
+    ASSERT_TRUE(QFile::copy(TONVEX_TESTDATA_DIR "/Tonejs_Midi/examples/bach_846.mid", input));
+
+    MainWindow window(fluidRootFactory());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    dropOn(window.dragFile(), input);
+    ASSERT_EQ(window.caption(Label::DragFile), input.toStdString());
+
+    QTest::mousePress(window.button(4), Qt::LeftButton);
+    const QString output = folder.filePath("Prelude_Mirror.mid");
+    ASSERT_TRUE(QFile::exists(output));
+    EXPECT_GT(QFile(output).size(), 1000);
+    EXPECT_EQ(window.caption(Label::OutputFile), output.toStdString());
+
+    // Without a low-latency recording the null sink runs seconds late.
+    QProcess recorder;
+    recorder.start("parec", {QString("--device=%1.monitor").arg(sink), "--latency-msec=10", "--format=s16le",
+                             "--rate=44100", "--channels=2", "--raw"});
+    ASSERT_TRUE(recorder.waitForStarted(5000));
+    QTest::qWait(1000);
+    recorder.readAllStandardOutput();
+
+    QTest::mousePress(window.button(2), Qt::LeftButton);
+    EXPECT_EQ(window.button(2)->face(), Face::Play);
+    QTest::qWait(1300);
+    const int early = shownSeconds(window);
+    QTest::qWait(1500);
+    const int later = shownSeconds(window);
+    const QByteArray playing = recorder.readAllStandardOutput();
+
+    EXPECT_GE(early, 0);
+    EXPECT_GT(later, early);
+    EXPECT_GE(later, 1);
+    // A soft piano piece at the window's master volume peaks near 600 here.
+    EXPECT_GT(peak(playing), 200) << playing.size() << " bytes recorded";
+
+    QTest::mousePress(window.button(3), Qt::LeftButton);
+    EXPECT_EQ(window.button(3)->face(), Face::Stop);
+    QTest::qWait(300);
+    recorder.readAllStandardOutput();
+    QTest::qWait(1000);
+    const QByteArray stopped = recorder.readAllStandardOutput();
+    EXPECT_LT(peak(stopped), 50);
+    EXPECT_FALSE(window.timer1().isActive());
+
+    recorder.kill();
+    recorder.waitForFinished(2000);
+}
+
+} // namespace
+} // namespace tonvex

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <stdexcept>
 
 #include "skip.h"
 
@@ -18,6 +19,7 @@ constexpr int kStopOutButton = 3;
 constexpr int kLastTransportButton = 3;
 // A song is taken as ended only after more than this many seconds were shown.
 constexpr long long kEndAfterSeconds = 10;
+constexpr double kSecondsPerMinute = 60.0;
 // A start point at or past the end is pulled back by this many ticks.
 constexpr MusicTime kEndBackoff = 10;
 
@@ -26,11 +28,11 @@ constexpr MusicTime kEndBackoff = 10;
 long long elapsedSeconds(MusicTime position, double beatsPerMinute)
 {
     if (beatsPerMinute == 0.0)
-        throw EngineError("no tempo");
-    const double seconds = std::floor(position / static_cast<double>(kTicksPerQuarter) * 60.0 / beatsPerMinute);
+        throw std::domain_error("no tempo");
+    const double seconds = std::floor(position / static_cast<double>(kTicksPerQuarter) * kSecondsPerMinute / beatsPerMinute);
     // Converting a non-finite or out-of-range double to an integer is undefined.
     if (!std::isfinite(seconds) || seconds < -9.0e18 || seconds > 9.0e18)
-        throw EngineError("time out of range");
+        throw std::range_error("time out of range");
     return static_cast<long long>(seconds);
 }
 
@@ -42,7 +44,7 @@ std::string formatElapsed(long long seconds)
     if (seconds < 0)
         seconds = 0;
     char text[48];
-    std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 60, seconds % 60);
+    std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 60, seconds % 60); // minutes, seconds
     return text;
 }
 

@@ -81,8 +81,7 @@ std::vector<QRgb> medianCut(std::vector<WeightedColour> colours, int boxes) {
         double pickScore = 0;
         for (int i = 0; i < int(work.size()); ++i) {
             if (work[i].colours.size() < 2) continue;
-            const auto [ch, range] = work[i].widest();
-            (void)ch;
+            const int range = work[i].widest().second;
             const double score = double(range) * std::sqrt(double(work[i].weight()));
             if (score > pickScore) {
                 pickScore = score;

@@ -226,12 +226,11 @@ void PanelStyle::paintBrushedGrain(QPainter& p, const QPainterPath& area, quint3
             line[x] = v >= 0 ? qPremultiply(qRgba(255, 255, 255, a)) : qPremultiply(qRgba(0, 0, 0, a));
         }
     }
+    // One grain pixel per device pixel.
+    grain.setDevicePixelRatio(scale);
     p.save();
     p.setClipPath(area, Qt::IntersectClip);
-    p.drawImage(logical.topLeft(), [&] {
-        grain.setDevicePixelRatio(scale);
-        return grain;
-    }());
+    p.drawImage(logical.topLeft(), grain);
     p.restore();
 }
 

@@ -19,6 +19,7 @@ class InputLoader {
 public:
     InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle);
 
+    // Rebuilds the engine and loads InFileName into it; failed steps leave their targets as they were.
     void OpenMIDIFIle();
 
 private:

@@ -13,7 +13,9 @@ public:
     EngineLifecycle(MainState& state, EngineSlots& engine, View& view, Transport& transport,
                     RootFactory createRoot);
 
+    // Creates the performance and loader and opens audio; on failure the objects stay as they were.
     void Initialize();
+    // Stops playback, shuts the performance down and empties it with the segment and its state.
     void CloseDevice();
 
 private:

@@ -16,8 +16,11 @@ class Transport {
 public:
     Transport(MainState& state, EngineSlots& engine, View& view);
 
+    // Starts the loaded song at PlayPosition and enables the timer; failed engine steps are skipped.
     void PlayMidiFile();
+    // Cuts all sound, stops and rewinds the song, disables the timer; failed engine steps are skipped.
     void StopMidiFile();
+    // Shows the elapsed time and, once the song has ended, stops it; a failed position read shows 00:00.
     void Timer1_Timer();
 
 private:

@@ -14,16 +14,14 @@ FluidPlayback::FluidPlayback(std::shared_ptr<FluidCore> core, std::shared_ptr<co
     m_player.reset(new_fluid_player(m_core->synth()));
     if (!m_player)
         throw EngineError("cannot create a player");
-    const auto& bytes = m_song->bytes();
+    m_startTick = std::min(m_song->toFileTick(start), m_song->endTick());
+    m_lastTick = m_startTick;
+    // The player gets the song as if it began at the start point: its own seek runs the
+    // clock slow after a tempo event and skips notes on the target tick.
+    const std::vector<std::uint8_t> bytes = m_song->bytesFrom(m_startTick);
     if (fluid_player_add_mem(m_player.get(), bytes.data(), bytes.size()) != FLUID_OK)
         throw EngineError("the player does not take the song");
     fluid_player_set_tempo(m_player.get(), FLUID_PLAYER_TEMPO_INTERNAL, tempo);
-    m_startTick = std::min(m_song->toFileTick(start), m_song->endTick());
-    m_lastTick = m_startTick;
-    // Before the first play the player accepts any seek target; the song is read only at
-    // the first audio callback.
-    if (m_startTick > 0 && fluid_player_seek(m_player.get(), static_cast<int>(m_startTick)) != FLUID_OK)
-        throw EngineError("cannot seek to the start point");
     if (fluid_player_play(m_player.get()) != FLUID_OK)
         throw EngineError("cannot start the player");
 }
@@ -33,7 +31,7 @@ FluidPlayback::~FluidPlayback() = default;
 std::int64_t FluidPlayback::currentTick()
 {
     if (m_player)
-        m_lastTick = std::max<std::int64_t>(fluid_player_get_current_tick(m_player.get()), m_startTick);
+        m_lastTick = m_startTick + std::max(fluid_player_get_current_tick(m_player.get()), 0);
     return std::min(m_lastTick, m_song->endTick());
 }
 
@@ -47,7 +45,7 @@ bool FluidPlayback::isPlaying()
     if (!m_player || m_finished)
         return false;
     const bool running = fluid_player_get_status(m_player.get()) == FLUID_PLAYER_PLAYING;
-    const std::int64_t tick = fluid_player_get_current_tick(m_player.get());
+    const std::int64_t tick = m_startTick + fluid_player_get_current_tick(m_player.get());
     if (running && tick < m_song->endTick())
         return true;
     // The player itself reports the end only after the last voices died away, or never.
@@ -66,6 +64,9 @@ void FluidPlayback::stop()
     }
     m_finished = true;
     fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
+    // Killing the voices leaves the reverb and chorus ringing for a good 100 ms; the reset
+    // clears them too. The next start replays the song's own programs and controllers.
+    fluid_synth_system_reset(m_core->synth());
 }
 
 void FluidPlayback::setTempo(float tempo)

@@ -29,7 +29,7 @@ public:
     // True while the player runs short of the song's end; reaching the end stops the player
     // and releases hanging notes.
     bool isPlaying();
-    // Stops the player and cuts every sounding voice.
+    // Stops the player and silences the synthesizer at once, effects included.
     void stop();
     void setTempo(float tempo);
     // Deletes the player; only while no audio driver renders.
@@ -46,7 +46,7 @@ private:
     std::shared_ptr<FluidCore> m_core;
     std::shared_ptr<const SmfSong> m_song;
     std::unique_ptr<fluid_player_t, PlayerDeleter> m_player;
-    std::int64_t m_startTick = 0;
+    std::int64_t m_startTick = 0; // file tick the player's tick 0 stands for
     std::int64_t m_lastTick = 0;
     bool m_finished = false;
 };

@@ -20,6 +20,9 @@ constexpr std::uint8_t kMetaTimeSignature = 0x58;
 constexpr std::uint8_t kMetaKeySignature = 0x59;
 constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000; // 120 quarter notes per minute
 constexpr int kMaxVarlenBytes = 4;
+constexpr int kNoteOff = 0x80;
+constexpr int kNoteOn = 0x90;
+constexpr int kKeyPressure = 0xA0;
 
 [[noreturn]] void refuse(const std::string& why)
 {
@@ -104,11 +107,23 @@ int channelDataBytes(int status)
     }
 }
 
-} // namespace
+// One event as the player reads it: running status resolved, `data` is what follows the
+// status byte.
+struct SmfEvent {
+    std::int64_t tick;
+    int status;
+    const std::uint8_t* data;
+    std::size_t size;
+    std::uint8_t metaType; // for meta events
+    bool counts;           // the player keeps it, so it counts for the song's length
+};
 
-SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
+// Reads the whole file as the player does, calling onTrack(index) at each track and
+// onEvent(event) for each event; throws EngineError where the player would refuse the file.
+// Returns the division.
+template <class OnTrack, class OnEvent>
+int walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&& onEvent)
 {
-    SmfSong song;
     Reader in(bytes);
     const std::uint8_t* header = in.take(kHeaderSize);
     // The player checks only these bytes of the header.
@@ -116,8 +131,8 @@ SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
         refuse("no MThd header");
     if (header[12] & 0x80)
         refuse("SMPTE division");
-    song.m_division = (header[12] << 8) | header[13];
-    if (song.m_division == 0)
+    const int division = (header[12] << 8) | header[13];
+    if (division == 0)
         refuse("zero division");
     const unsigned trackCount = header[11] + (unsigned{header[10]} << 16);
 
@@ -129,8 +144,8 @@ SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
             refuse("chunk other than MTrk where a track was expected");
         const std::int32_t trackLength = in.chunkLength();
         const std::size_t trackStart = in.pos();
+        onTrack(track);
         std::int64_t tick = 0;
-        std::int64_t lastEventTick = 0;
         bool endOfTrack = false;
         auto consumed = [&] { return static_cast<std::int64_t>(in.pos() - trackStart); };
 
@@ -144,56 +159,125 @@ SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
                 status = runningStatus;
             }
             runningStatus = status;
+            const std::size_t dataStart = in.pos();
+            SmfEvent event{tick, status, bytes.data() + dataStart, 0, 0, true};
 
             if (status == kSysEx) {
                 const std::uint32_t size = in.varlen();
-                if (size > 0) {
-                    in.take(size);
-                    lastEventTick = tick;
-                }
+                in.take(size);
+                event.counts = size > 0;
             } else if (status == kMeta) {
-                const std::uint8_t type = in.byte();
+                event.metaType = in.byte();
                 const std::uint32_t size = in.varlen();
-                const std::uint8_t* data = in.take(size);
-                const int required = requiredMetaLength(type);
+                in.take(size);
+                const int required = requiredMetaLength(event.metaType);
                 if (required >= 0 && size != static_cast<std::uint32_t>(required))
                     refuse("meta event of the wrong length");
-                switch (type) {
-                case kMetaEndOfTrack:
-                    endOfTrack = true;
-                    lastEventTick = tick;
-                    break;
-                case kMetaTempo: {
-                    const std::uint32_t micros = (std::uint32_t{data[0]} << 16)
-                                                 | (std::uint32_t{data[1]} << 8) | data[2];
-                    if (micros > 0) // the player ignores a zero tempo
-                        song.m_tempoMap.push_back({tick, micros});
-                    lastEventTick = tick;
-                    break;
-                }
-                case kMetaText:
-                case kMetaLyric: lastEventTick = tick; break;
-                default: break;
-                }
+                endOfTrack = event.metaType == kMetaEndOfTrack;
+                event.counts = event.metaType == kMetaEndOfTrack || event.metaType == kMetaTempo
+                               || event.metaType == kMetaText || event.metaType == kMetaLyric;
             } else {
                 const int dataBytes = channelDataBytes(status);
                 if (dataBytes < 0)
                     refuse("unsupported status byte");
                 in.take(static_cast<std::size_t>(dataBytes));
-                lastEventTick = tick;
             }
+            event.size = in.pos() - dataStart;
+            onEvent(event);
         }
         // Whatever follows an early end of track is skipped; a skip past the end of the file
         // only makes the next read fail.
         if (consumed() < trackLength)
             in.skipTo(std::min(bytes.size(), trackStart + static_cast<std::size_t>(trackLength)));
-        song.m_endTick = std::max(song.m_endTick, lastEventTick);
     }
+    return division;
+}
 
+// The tempo in a tempo meta event's data (after type and length).
+std::uint32_t tempoOf(const SmfEvent& event)
+{
+    const std::uint8_t* d = event.data + 2; // type, length 3
+    return (std::uint32_t{d[0]} << 16) | (std::uint32_t{d[1]} << 8) | d[2];
+}
+
+void appendVarlen(std::vector<std::uint8_t>& out, std::uint64_t value)
+{
+    std::uint8_t groups[10];
+    int count = 0;
+    do {
+        groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        value >>= 7;
+    } while (value);
+    while (count > 1)
+        out.push_back(groups[--count] | 0x80);
+    out.push_back(groups[0]);
+}
+
+} // namespace
+
+SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
+{
+    SmfSong song;
+    std::int64_t trackEnd = 0;
+    auto closeTrack = [&] { song.m_endTick = std::max(song.m_endTick, trackEnd); };
+    song.m_division = walkSong(
+        bytes,
+        [&](unsigned) {
+            closeTrack();
+            trackEnd = 0;
+        },
+        [&](const SmfEvent& event) {
+            if (!event.counts)
+                return;
+            trackEnd = event.tick;
+            if (event.status == kMeta && event.metaType == kMetaTempo) {
+                const std::uint32_t micros = tempoOf(event);
+                if (micros > 0) // the player ignores a zero tempo
+                    song.m_tempoMap.push_back({event.tick, micros});
+            }
+        });
+    closeTrack();
     std::stable_sort(song.m_tempoMap.begin(), song.m_tempoMap.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
     song.m_bytes = std::move(bytes);
     return song;
+}
+
+std::vector<std::uint8_t> SmfSong::bytesFrom(std::int64_t startTick) const
+{
+    if (startTick <= 0)
+        return m_bytes;
+    std::vector<std::uint8_t> out(m_bytes.begin(), m_bytes.begin() + kHeaderSize);
+    std::size_t lengthAt = 0;
+    std::int64_t lastTick = 0;
+    auto finishTrack = [&] {
+        if (lengthAt == 0)
+            return;
+        const std::size_t length = out.size() - lengthAt - 4;
+        for (int i = 0; i < 4; ++i)
+            out[lengthAt + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    };
+    walkSong(
+        m_bytes,
+        [&](unsigned) {
+            finishTrack();
+            out.insert(out.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
+            lengthAt = out.size() - 4;
+            lastTick = startTick;
+        },
+        [&](const SmfEvent& event) {
+            const int kind = event.status & 0xF0;
+            // Before the start only the state-setting events survive, all at the start.
+            if (event.tick < startTick && (kind == kNoteOff || kind == kNoteOn || kind == kKeyPressure))
+                return;
+            const std::int64_t tick = std::max(event.tick, startTick);
+            appendVarlen(out, static_cast<std::uint64_t>(tick - lastTick));
+            lastTick = tick;
+            out.push_back(static_cast<std::uint8_t>(event.status));
+            out.insert(out.end(), event.data, event.data + event.size);
+        });
+    finishTrack();
+    return out;
 }
 
 MusicTime SmfSong::toMusicTime(std::int64_t tick) const

@@ -29,6 +29,11 @@ public:
     // Tempo changes in the order the player applies them.
     const std::vector<TempoChange>& tempoMap() const { return m_tempoMap; }
 
+    // The file as it would be if it began at `startTick`: every state-setting event before it
+    // (program, controller, tempo, system exclusive) moved to the new beginning, notes before
+    // it dropped, later events shifted. The player's own seek loses time after a tempo event.
+    std::vector<std::uint8_t> bytesFrom(std::int64_t startTick) const;
+
     // The song's end in music time.
     MusicTime length() const { return toMusicTime(m_endTick); }
     // File ticks to music time, floored and kept within 32 bits.

@@ -1,0 +1,233 @@
+// The engine against a real sound server: the PulseAudio null sink the test command starts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <dirent.h>
+
+#include "fluid_root.h"
+#include "sink_recorder.h"
+#include "smf_builder.h"
+
+namespace tonvex::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kLoud = 200;          // of 32767: well above the null sink's digital silence
+constexpr int kOrgan = 19;          // General MIDI church organ: holds its level while held
+constexpr int kDivision = 480;
+
+// A 120 bpm song: one organ chord held for `quarters` quarter notes, optionally never released.
+Bytes organChord(int quarters, bool release = true)
+{
+    TrackBuilder track;
+    track.tempo(500000).program(0, kOrgan).noteOn(0, 60, 110).noteOn(0, 64, 110).noteOn(0, 67, 110);
+    const auto ticks = static_cast<std::uint32_t>(quarters * kDivision);
+    if (release)
+        track.at(ticks).noteOff(0, 60).noteOff(0, 64).noteOff(0, 67).end();
+    else
+        track.at(ticks).meta(0x01, {'e', 'n', 'd'}).end();
+    return smfFile({track.chunk()}, kDivision);
+}
+
+double msBetween(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+class FluidSoundTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* sink = std::getenv("TONVEX_TEST_SINK");
+        if (!sink || !*sink)
+            GTEST_SKIP() << "TONVEX_TEST_SINK is not set: no test sound server";
+        m_root = createFluidRoot();
+        m_loader = m_root->DirectMusicLoaderCreate();
+        m_recorder.emplace(sink);
+        // Until a low-latency stream records it, the null sink runs about two seconds late.
+        ASSERT_TRUE(m_recorder->waitForFrames(1, 3000ms));
+        std::this_thread::sleep_for(1s);
+    }
+
+    std::unique_ptr<Performance> openPerformance()
+    {
+        auto performance = m_root->DirectMusicPerformanceCreate();
+        performance->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo, kPerformanceChannels);
+        return performance;
+    }
+
+    std::unique_ptr<Segment> load(const std::string& name, const Bytes& bytes)
+    {
+        return m_loader->LoadSegment(writeTempFile(name, bytes));
+    }
+
+    std::unique_ptr<MusicRoot> m_root;
+    std::unique_ptr<Loader> m_loader;
+    std::optional<SinkRecorder> m_recorder;
+};
+
+TEST_F(FluidSoundTest, PlayedSongIsAudibleAndStopCutsItWithin50Ms)
+{
+    auto performance = openPerformance();
+    auto segment = load("chord.mid", organChord(16));
+    // The loader's tempo probe starts and stops the song once before the real start.
+    performance->PlaySegmentEx(*segment, 0, 0);
+    performance->StopEx(*segment, 0, 0);
+
+    const std::size_t before = m_recorder->frames();
+    const Clock::time_point played = Clock::now();
+    auto state = performance->PlaySegmentEx(*segment, 0, 0);
+    std::this_thread::sleep_until(played + 1s);
+    const Clock::time_point stopped = Clock::now();
+    for (int channel = 0; channel < 16; ++channel)
+        performance->SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange, kAllSoundOff, 0);
+    performance->StopEx(*segment, 0, 0);
+    std::this_thread::sleep_for(400ms);
+    const std::size_t after = m_recorder->frames();
+
+    const std::size_t onset = m_recorder->firstLoud(before, after, kLoud);
+    ASSERT_NE(onset, SinkRecorder::npos) << "nothing was heard";
+    EXPECT_GT(m_recorder->rms(onset, onset + SinkRecorder::framesIn(500ms)), 500.0);
+    EXPECT_FALSE(performance->IsPlaying(*segment, *state));
+
+    const std::size_t last = m_recorder->lastLoud(onset, after, kLoud);
+    // In sample offsets from the onset: it sounded until the stop and ended within 50 ms of it.
+    const double lastMs = 1000.0 * double(last - onset) / SinkRecorder::kRate;
+    const double stopMs = msBetween(played, stopped);
+    EXPECT_GT(lastMs, stopMs - 100.0);
+    EXPECT_LT(lastMs, stopMs + 50.0);
+    // In wall-clock time, with the recording's own delivery delay counted against the engine.
+    EXPECT_LT(msBetween(stopped, m_recorder->arrival(last)), 50.0 + 25.0);
+    performance->CloseDown();
+}
+
+TEST_F(FluidSoundTest, GetSeekFollowsTheRenderedAudio)
+{
+    auto performance = openPerformance();
+    auto segment = load("long.mid", organChord(16));
+    const Clock::time_point played = Clock::now();
+    auto state = performance->PlaySegmentEx(*segment, 0, 0);
+    std::this_thread::sleep_until(played + 1s);
+    const MusicTime oneSecond = state->GetSeek();
+    EXPECT_NEAR(oneSecond, 1536, 1536 * 0.05);
+    EXPECT_GE(performance->GetMusicTime(), oneSecond);
+    performance->StopEx(*segment, 0, 0);
+    const MusicTime atStop = state->GetSeek();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(state->GetSeek(), atStop) << "the position moved after the stop";
+
+    // A start point: the next start begins there, and the clock runs on from it.
+    segment->SetStartPoint(3072);
+    const Clock::time_point resumed = Clock::now();
+    auto second = performance->PlaySegmentEx(*segment, 0, 0);
+    std::this_thread::sleep_until(resumed + 500ms);
+    EXPECT_NEAR(second->GetSeek(), 3072 + 768, 768 * 0.1);
+    EXPECT_FALSE(performance->IsPlaying(*segment, *state)) << "the replaced start still plays";
+    EXPECT_TRUE(performance->IsPlaying(*segment, *second));
+    performance->CloseDown();
+    EXPECT_NO_THROW(second->GetSeek()) << "a state outlives its performance";
+}
+
+TEST_F(FluidSoundTest, IsPlayingTurnsFalseAtTheSongsEndAndHangingNotesStop)
+{
+    auto performance = openPerformance();
+    auto segment = load("short.mid", organChord(3, false)); // 1.5 s, the chord never released
+    const std::size_t before = m_recorder->frames();
+    const Clock::time_point played = Clock::now();
+    auto state = performance->PlaySegmentEx(*segment, 0, 0);
+    EXPECT_TRUE(performance->IsPlaying(*segment, *state));
+    std::optional<double> endedMs;
+    while (msBetween(played, Clock::now()) < 4000.0) {
+        if (!performance->IsPlaying(*segment, *state)) {
+            endedMs = msBetween(played, Clock::now());
+            break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(endedMs.has_value()) << "still playing 2.5 s after the end";
+    EXPECT_GT(*endedMs, 1400.0);
+    EXPECT_LT(*endedMs, 1800.0) << "the end was taken from the player's late report";
+    EXPECT_EQ(state->GetSeek(), segment->GetLength());
+
+    std::this_thread::sleep_for(1500ms);
+    const std::size_t after = m_recorder->frames();
+    const std::size_t onset = m_recorder->firstLoud(before, after, kLoud);
+    ASSERT_NE(onset, SinkRecorder::npos);
+    const std::size_t last = m_recorder->lastLoud(onset, after, kLoud);
+    EXPECT_LT(last - onset, SinkRecorder::framesIn(2500ms)) << "the held chord kept sounding";
+    performance->CloseDown();
+}
+
+TEST_F(FluidSoundTest, OnePerformanceHoldsTheOutputAndEachStartsClean)
+{
+    auto first = openPerformance();
+    first->SetMasterVolume(-2000);
+    auto second = m_root->DirectMusicPerformanceCreate();
+    EXPECT_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
+                                   kPerformanceChannels),
+                 EngineError);
+    EXPECT_THROW(first->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
+                                  kPerformanceChannels),
+                 EngineError);
+    first->CloseDown();
+    EXPECT_NO_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
+                                      kPerformanceChannels));
+    const auto& core = static_cast<FluidRoot&>(*m_root).core();
+    EXPECT_FLOAT_EQ(fluid_synth_get_gain(core.synth()), core.defaultGain());
+    second->CloseDown();
+}
+
+long residentPages()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident;
+}
+
+int threadCount()
+{
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/task")) {
+        while (const dirent* entry = ::readdir(dir))
+            count += entry->d_name[0] != '.';
+        ::closedir(dir);
+    }
+    return count;
+}
+
+TEST_F(FluidSoundTest, RebuildingTheEngine200TimesLeaksNeitherMemoryNorThreads)
+{
+    const std::string path = writeTempFile("rebuild.mid", organChord(4));
+    auto cycle = [&] {
+        auto performance = m_root->DirectMusicPerformanceCreate();
+        auto loader = m_root->DirectMusicLoaderCreate();
+        performance->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo, kPerformanceChannels);
+        auto segment = loader->LoadSegment(path);
+        segment->Download(*performance);
+        auto state = performance->PlaySegmentEx(*segment, 0, 0);
+        performance->StopEx(*segment, 0, 0);
+        performance->CloseDown();
+    };
+    for (int i = 0; i < 20; ++i) // let allocator pools and the server connection settle
+        cycle();
+    const long pagesBefore = residentPages();
+    const int threadsBefore = threadCount();
+    for (int i = 0; i < 200; ++i)
+        cycle();
+    const long growthKb = (residentPages() - pagesBefore) * (::sysconf(_SC_PAGESIZE) / 1024);
+    EXPECT_LT(growthKb, 4096) << "resident memory grew by " << growthKb << " kB";
+    EXPECT_EQ(threadCount(), threadsBefore);
+}
+
+} // namespace
+} // namespace tonvex::test

@@ -191,18 +191,28 @@ void paintPathBox(QPainter& p, const QRectF& field) {
 }
 
 void paintGrille(QPainter& p, const QRectF& area) {
+    // Speaker holes on a hexagonal grid, every row centred, inside a rounded outline.
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
+    QPainterPath outline;
+    outline.addRoundedRect(area, 9, 9);
     constexpr qreal kPitch = 5.6;
-    int row = 0;
-    for (qreal y = area.top(); y <= area.bottom(); y += kPitch * 0.866, ++row) {
-        const qreal shift = (row % 2) ? kPitch / 2 : 0;
-        for (qreal x = area.left() + shift; x <= area.right(); x += kPitch) {
+    const qreal rowStep = kPitch * 0.866;
+    const int rows = int(area.height() / rowStep) + 1;
+    const qreal top = area.center().y() - (rows - 1) * rowStep / 2;
+    const int wide = int(area.width() / kPitch) + 1;
+    for (int row = 0; row < rows; ++row) {
+        const int holes = row % 2 ? wide - 1 : wide;
+        const qreal left = area.center().x() - (holes - 1) * kPitch / 2;
+        const qreal y = top + row * rowStep;
+        for (int i = 0; i < holes; ++i) {
+            const QPointF hole(left + i * kPitch, y);
+            if (!outline.contains(hole)) continue;
             p.setBrush(QColor(255, 255, 255, 34));
-            p.drawEllipse(QPointF(x, y + 0.7), 1.5, 1.5);
+            p.drawEllipse(hole + QPointF(0, 0.7), 1.5, 1.5);
             p.setBrush(QColor(0x08, 0x09, 0x0a));
-            p.drawEllipse(QPointF(x, y), 1.5, 1.5);
+            p.drawEllipse(hole, 1.5, 1.5);
         }
     }
     p.restore();

@@ -20,6 +20,18 @@ public:
         *m_next++ = byte;
     }
 
+    // Room for `count` bytes to be written directly, then committed with commit(); nullptr
+    // when the buffer is smaller than that.
+    std::uint8_t* reserve(std::size_t count)
+    {
+        if (static_cast<std::size_t>(m_end - m_next) < count)
+            drain();
+        return static_cast<std::size_t>(m_end - m_next) >= count ? m_next : nullptr;
+    }
+
+    // Takes `count` bytes written at reserve()'s pointer as output.
+    void commit(std::size_t count) { m_next += count; }
+
     // Passes every buffered byte on; false if this or any earlier write failed.
     bool flush();
 

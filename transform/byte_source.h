@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace tonvex {
 
@@ -21,6 +22,12 @@ public:
         byte = *m_next++;
         return true;
     }
+
+    // The bytes get() will hand out next without refilling; may be empty.
+    std::span<const std::uint8_t> window() const { return {m_next, m_end}; }
+
+    // Consumes `count` bytes of window(), as that many get() calls would.
+    void skip(std::size_t count) { m_next += count; }
 
     // Number of bytes handed out by get() so far.
     std::uint64_t position() const { return m_windowStart + static_cast<std::uint64_t>(m_next - m_begin); }

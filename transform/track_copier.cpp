@@ -1,9 +1,12 @@
 #include "track_copier.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "midi_bytes.h"
+#include "note_mapping.h"
 
 namespace tonvex {
 
@@ -119,7 +122,7 @@ private:
     // The data bytes of a channel message whose status is `status`, the first one given.
     bool copyChannelData(std::uint8_t status, std::uint8_t first)
     {
-        m_out.put(m_state.LastStatusIsNote ? TransformNote(m_preset, first, m_state.CurrentChannel) : first);
+        m_out.put(m_state.LastStatusIsNote ? mapNote(m_preset, first, m_state.CurrentChannel) : first);
         return midi::channelDataBytes(status) == 1 || copy();
     }
 
@@ -129,11 +132,56 @@ private:
         return copyQuantity(length) && copyBytes(length);
     }
 
+    // Copies a whole channel event straight from the input window to the output buffer when
+    // both hold enough bytes, as the byte-by-byte path below would; false, with nothing
+    // consumed, for anything else.
+    bool copyChannelEventDirectly()
+    {
+        constexpr std::size_t kLongest = midi::kMaxQuantityBytes + 3; // delta, status, two data bytes
+        const std::span<const std::uint8_t> window = m_in.window();
+        if (window.size() < kLongest)
+            return false;
+        const std::uint8_t* from = window.data();
+        std::size_t size = 0;
+        while (from[size] & midi::kStatusBit) {
+            if (++size == midi::kMaxQuantityBytes)
+                return false;
+        }
+        ++size;
+        const std::uint8_t next = from[size];
+        if ((next & midi::kStatusBit) == 0 ? m_state.RunningStatus == 0 : next >= midi::kSysEx)
+            return false;
+        std::uint8_t* to = m_out.reserve(kLongest);
+        if (to == nullptr)
+            return false;
+        if (next & midi::kStatusBit) {
+            m_state.RunningStatus = next;
+            m_state.LastStatusIsNote = next < midi::kPolyPressure;
+            m_state.CurrentChannel = (next & midi::kChannelMask) + 1;
+            ++size;
+        }
+        const RunState state = m_state;
+        for (std::size_t i = 0; i < size; ++i)
+            to[i] = from[i];
+        const std::uint8_t first = from[size];
+        to[size] = state.LastStatusIsNote ? mapNote(m_preset, first, state.CurrentChannel) : first;
+        ++size;
+        if (midi::channelDataBytes(state.RunningStatus) == 2) {
+            to[size] = from[size];
+            ++size;
+        }
+        m_in.skip(size);
+        m_out.commit(size);
+        return true;
+    }
+
     RunStatus copyEvents()
     {
         for (;;) {
             if (!proceed())
                 return m_stop;
+            if (copyChannelEventDirectly())
+                continue;
             if (!copyQuantity()) // delta time
                 return RunStatus::CannotRead;
             std::uint8_t status = 0;

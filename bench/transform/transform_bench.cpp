@@ -1,0 +1,187 @@
+// Throughput of the transformation disk to disk beside a plain buffered copy of the same
+// file, and the peak resident memory of tonvex-transform for a small and a large input.
+//
+// The inputs are generated once into a temporary folder removed at exit.
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "file_byte_source.h"
+#include "byte_sink.h"
+#include "midi_generator.h"
+#include "preset.h"
+#include "stream_run.h"
+#include "transformation_run.h"
+
+namespace {
+
+constexpr std::size_t kMiB = 1024 * 1024;
+constexpr std::size_t kCopyBuffer = 64 * 1024;
+
+class Inputs {
+public:
+    Inputs()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tonvex-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_dir = pattern;
+        if (!tonvex::bench::writeDenseMidiFile(small(), 1 * kMiB) || !tonvex::bench::writeDenseMidiFile(large(), 64 * kMiB))
+            throw std::runtime_error("cannot write the benchmark inputs");
+    }
+    ~Inputs()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    std::string small() const { return (m_dir / "small.mid").string(); }
+    std::string large() const { return (m_dir / "large.mid").string(); }
+    std::string file(const char* name) const { return (m_dir / name).string(); }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+const Inputs& inputs()
+{
+    static const Inputs instance;
+    return instance;
+}
+
+std::int64_t fileSize(const std::string& path)
+{
+    return static_cast<std::int64_t>(std::filesystem::file_size(path));
+}
+
+// What any careful copy does: 64 KiB reads and writes, then fsync before closing.
+bool plainCopy(const std::string& from, const std::string& to, bool sync)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool ok = in >= 0 && out >= 0;
+    std::vector<char> buffer(kCopyBuffer);
+    while (ok) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        ok = ::write(out, buffer.data(), static_cast<std::size_t>(got)) == got;
+    }
+    if (ok && sync)
+        ok = ::fsync(out) == 0;
+    if (in >= 0)
+        ::close(in);
+    if (out >= 0)
+        ok = ::close(out) == 0 && ok;
+    return ok;
+}
+
+void BM_PlainCopy(benchmark::State& state)
+{
+    const bool sync = state.range(0) != 0;
+    const std::string from = inputs().large();
+    const std::string to = inputs().file("copy.mid");
+    for (auto _ : state) {
+        if (!plainCopy(from, to, sync))
+            state.SkipWithError("copy failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(from));
+    state.SetLabel(sync ? "with fsync" : "no fsync");
+}
+BENCHMARK(BM_PlainCopy)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_Mirror(benchmark::State& state)
+{
+    tonvex::Preset preset;
+    tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+    const std::string from = inputs().large();
+    std::int64_t events = 0;
+    const tonvex::YieldHook yield = [&events] {
+        benchmark::DoNotOptimize(++events);
+        return true;
+    };
+    for (auto _ : state) {
+        if (tonvex::MIRROR(from, preset, yield).status != tonvex::RunStatus::Written)
+            state.SkipWithError("MIRROR failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(from));
+    state.counters["events"] = benchmark::Counter(static_cast<double>(events) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_Mirror)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// Takes the output and drops it.
+class DiscardingSink final : public tonvex::ByteSink {
+public:
+    DiscardingSink() { setBuffer(m_buffer.data(), m_buffer.size()); }
+
+private:
+    bool write(const std::uint8_t*, std::size_t) override { return true; }
+    std::array<std::uint8_t, 64 * 1024> m_buffer{};
+};
+
+// The copier alone, reading the file and writing nowhere: the transformation's own cost.
+void BM_StreamOnly(benchmark::State& state)
+{
+    tonvex::Preset preset;
+    tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+    const std::string from = inputs().large();
+    for (auto _ : state) {
+        tonvex::FileByteSource in(from);
+        DiscardingSink out;
+        if (tonvex::transformStream(in, out, preset, [] { return true; }) != tonvex::RunStatus::Written)
+            state.SkipWithError("transformStream failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fileSize(from));
+}
+BENCHMARK(BM_StreamOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Peak resident set of one tonvex-transform run on `input`, in KiB; -1 on failure.
+long peakRssKiB(const std::string& input)
+{
+    const std::string command = std::string(TONVEX_RSS_PROBE) + " " + TONVEX_TRANSFORM_TOOL + " Mirror '" + input + "'";
+    FILE* probe = ::popen(command.c_str(), "r");
+    if (probe == nullptr)
+        return -1;
+    char line[64] = {};
+    std::string lastLine;
+    long kib = -1;
+    // The probe prints the tool's "ok OUTPUT" line first, then the figure.
+    while (std::fgets(line, sizeof line, probe) != nullptr)
+        lastLine = line;
+    const int status = ::pclose(probe);
+    if (status != 0 || std::sscanf(lastLine.c_str(), "%ld", &kib) != 1)
+        return -1;
+    return kib;
+}
+
+void BM_PeakMemory(benchmark::State& state)
+{
+    long small = 0;
+    long large = 0;
+    for (auto _ : state) {
+        small = peakRssKiB(inputs().small());
+        large = peakRssKiB(inputs().large());
+        if (small < 0 || large < 0)
+            state.SkipWithError("tonvex-transform failed");
+    }
+    state.counters["rss_1MB_KiB"] = static_cast<double>(small);
+    state.counters["rss_64MB_KiB"] = static_cast<double>(large);
+    state.counters["growth_KiB"] = static_cast<double>(large - small);
+}
+BENCHMARK(BM_PeakMemory)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

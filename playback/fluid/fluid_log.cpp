@@ -82,7 +82,7 @@ void routeFluidLog()
     static std::once_flag once;
     std::call_once(once, [] {
         for (int level = 0; level < LAST_LOG_LEVEL; ++level)
-            fluid_set_log_function(level, writeFluidMessage, nullptr);
+            fluid_set_log_function(level, level == FLUID_DBG ? nullptr : writeFluidMessage, nullptr);
         snd_lib_error_set_handler(writeAlsaMessage);
     });
 }

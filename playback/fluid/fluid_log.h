@@ -4,8 +4,8 @@
 
 namespace tonvex {
 
-// Sends FluidSynth's messages of every level, and ALSA's, to our log file instead of the
-// terminal; safe to call more than once.
+// Sends FluidSynth's messages, and ALSA's, to our log file instead of the terminal (debug
+// messages, a handful per playback, are dropped); safe to call more than once.
 void routeFluidLog();
 
 // $XDG_CACHE_HOME/tonvex/tonvex.log, else ~/.cache/tonvex/tonvex.log; empty when neither

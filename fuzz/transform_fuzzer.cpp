@@ -1,11 +1,13 @@
 // libFuzzer target: the whole stream-level transformation on arbitrary bytes. The input is
-// used whole as the file, so MIDI seeds stay MIDI; the preset and how the bytes arrive are
-// taken from its size.
+// used whole as the file, so MIDI seeds stay MIDI; the preset is taken from its size. Each
+// input runs twice, handed over in one piece and byte by byte, which must agree: the second
+// way never takes the copier's direct path for whole events.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 #include "memory_byte_sink.h"
 #include "memory_byte_source.h"
@@ -14,7 +16,20 @@
 
 namespace {
 
-constexpr std::size_t kWindows[] = {1, 3, 4096, static_cast<std::size_t>(-1)};
+struct Outcome {
+    tonvex::RunStatus status;
+    std::vector<std::uint8_t> output;
+    std::uint64_t consumed;
+};
+
+Outcome run(std::span<const std::uint8_t> input, const tonvex::Preset& preset, std::size_t window)
+{
+    tonvex::MemoryByteSource in(input, window);
+    tonvex::MemoryByteSink out;
+    const tonvex::RunStatus status = tonvex::transformStream(in, out, preset, [] { return true; });
+    out.flush();
+    return {status, out.bytes(), in.position()};
+}
 
 } // namespace
 
@@ -23,23 +38,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tonvex::Preset preset;
     tonvex::selectPreset(tonvex::kFirstPresetButton + static_cast<int>((size / 5) % 5), preset);
     tonvex::selectPreset(tonvex::kFirstPresetButton + static_cast<int>(size % 5), preset);
-    const std::size_t window = kWindows[(size / 25) % std::size(kWindows)];
+    const std::span<const std::uint8_t> input(data, size);
 
-    tonvex::MemoryByteSource in(std::span<const std::uint8_t>(data, size), window);
-    tonvex::MemoryByteSink out;
-    std::size_t events = 0;
-    const tonvex::RunStatus status = tonvex::transformStream(in, out, preset, [&events] {
-        ++events;
-        return true;
-    });
-    out.flush();
-
+    const Outcome whole = run(input, preset, static_cast<std::size_t>(-1));
     // The copy never adds a byte, and a complete one is exactly what was read.
-    if (out.bytes().size() > size || in.position() > size)
+    if (whole.output.size() > size || whole.consumed > size)
         std::abort();
-    if (status == tonvex::RunStatus::Written && out.bytes().size() != in.position())
+    if (whole.status == tonvex::RunStatus::Written && whole.output.size() != whole.consumed)
         std::abort();
-    if (status != tonvex::RunStatus::Written && status != tonvex::RunStatus::CannotRead)
+    if (whole.status != tonvex::RunStatus::Written && whole.status != tonvex::RunStatus::CannotRead)
+        std::abort();
+
+    const Outcome bytewise = run(input, preset, 1);
+    if (bytewise.status != whole.status || bytewise.consumed != whole.consumed || bytewise.output != whole.output)
         std::abort();
     return 0;
 }

@@ -65,6 +65,8 @@ TEST_F(SharedFilesTest, EveryPresetChangesOnlyNoteNumbers)
             for (const auto& note : walk.notes)
                 expected[note.offset] = TransformNote(preset, input[note.offset], note.channel);
             EXPECT_TRUE(outcome.output == expected) << "output differs beyond the note numbers";
+            // Byte by byte, the copier never takes its direct path for whole events.
+            EXPECT_TRUE(test::runStream(input, preset, {}, 1).output == expected) << "byte-by-byte copy differs";
         }
     }
     // The collection holds both kinds; a run that refused everything would prove nothing.

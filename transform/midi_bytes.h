@@ -10,11 +10,10 @@ inline constexpr std::array<std::uint8_t, 4> kTrackId{'M', 'T', 'r', 'k'};  // t
 inline constexpr std::uint32_t kMinHeaderLength = 6; // format, track count, division
 
 inline constexpr std::uint8_t kStatusBit = 0x80;       // set on status bytes, clear on data bytes
-inline constexpr std::uint8_t kNoteOff = 0x80;         // 0x8n note-off, 0x9n note-on
-inline constexpr std::uint8_t kPolyPressure = 0xA0;    // first status after the note events
+inline constexpr std::uint8_t kDataBits = 0x7F;        // payload of a data or quantity byte
+inline constexpr std::uint8_t kPolyPressure = 0xA0;    // first status after note-off 0x8n, note-on 0x9n
 inline constexpr std::uint8_t kProgramChange = 0xC0;   // one data byte
 inline constexpr std::uint8_t kChannelPressure = 0xD0; // one data byte
-inline constexpr std::uint8_t kPitchBend = 0xE0;       // last channel status group
 inline constexpr std::uint8_t kSysEx = 0xF0;           // length-prefixed system exclusive
 inline constexpr std::uint8_t kSysExEscape = 0xF7;     // continuation / escape, length-prefixed
 inline constexpr std::uint8_t kMeta = 0xFF;            // meta event in a file

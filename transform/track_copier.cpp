@@ -18,7 +18,7 @@ using ChunkId = std::array<std::uint8_t, 4>;
 bool isAlienChunkId(const ChunkId& id)
 {
     for (const std::uint8_t byte : id) {
-        if (byte < 0x20 || byte > 0x7E)
+        if (byte < ' ' || byte > '~')
             return false;
     }
     return id != midi::kTrackId;
@@ -106,7 +106,7 @@ private:
             std::uint8_t byte = 0;
             if (!copy(byte))
                 return false;
-            value = (value << 7) | (byte & 0x7F);
+            value = (value << 7) | (byte & midi::kDataBits);
             if ((byte & midi::kStatusBit) == 0)
                 return true;
         }

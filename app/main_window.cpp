@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -337,7 +338,8 @@ void MainWindow::loadArtwork()
     m_stop = tonvex::loadArtwork(QStringLiteral("stop"), ratio);
     m_select = tonvex::loadArtwork(QStringLiteral("select"), ratio);
     m_aboutArt = tonvex::loadArtwork(QStringLiteral("about"), ratio);
-    setWindowIcon(QIcon(tonvex::loadArtwork(QStringLiteral("icon"), ratio)));
+    // QIcon picks up the 2x twin of a resource by itself.
+    setWindowIcon(QIcon(QStringLiteral(":/tonvex/icon.png")));
 }
 
 const QPixmap& MainWindow::facePixmap(Face face) const

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBitmap>
 #include <QDropEvent>
 #include <QFontInfo>
 #include <QMessageBox>

@@ -1,0 +1,96 @@
+// The reader against FluidSynth's own, on the shared collection of real and broken files: a
+// file is accepted exactly when the player loads it, and its end is the player's length.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fluidsynth.h>
+
+#include "fluid_log.h"
+#include "smf_song.h"
+
+namespace tonvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PlayerVerdict {
+    bool loaded = false;
+    long totalTicks = 0;
+};
+
+// Loads the bytes into a player on a synthesizer with no SoundFont and no audio driver,
+// rendering one block by hand so that the player reads the file.
+PlayerVerdict askPlayer(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes)
+{
+    std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(new_fluid_player(synth),
+                                                                           &delete_fluid_player);
+    fluid_player_add_mem(player.get(), bytes.data(), bytes.size());
+    fluid_player_play(player.get());
+    float left[64], right[64];
+    fluid_synth_write_float(synth, 64, left, 0, 1, right, 0, 1);
+    PlayerVerdict verdict;
+    verdict.totalTicks = fluid_player_get_total_ticks(player.get());
+    verdict.loaded = fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING;
+    fluid_player_stop(player.get());
+    return verdict;
+}
+
+TEST(SmfSongAgainstThePlayer, AcceptsWhatItPlaysAndMeasuresItsLength)
+{
+    const fs::path dir = TONVEX_TESTDATA_DIR;
+    if (!fs::is_directory(dir))
+        GTEST_SKIP() << "no shared MIDI test files at " << dir;
+    routeFluidLog();
+    std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings(new_fluid_settings(),
+                                                                                 &delete_fluid_settings);
+    std::unique_ptr<fluid_synth_t, decltype(&delete_fluid_synth)> synth(new_fluid_synth(settings.get()),
+                                                                       &delete_fluid_synth);
+    ASSERT_TRUE(synth);
+
+    int files = 0, refused = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".mid" && ext != ".midi" && ext != ".kar" && ext != ".rmi" && ext != ".MID")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ++files;
+        const PlayerVerdict player = askPlayer(synth.get(), bytes);
+        bool accepted = true;
+        long endTick = -1;
+        std::string why;
+        try {
+            endTick = static_cast<long>(SmfSong::parse(bytes).endTick());
+        } catch (const EngineError& error) {
+            accepted = false;
+            why = error.what();
+            ++refused;
+        }
+        const std::string name = fs::relative(entry.path(), dir).string();
+        // The tracks read before a failure stay counted in the total, so only the status tells.
+        if (player.loaded) {
+            EXPECT_TRUE(accepted) << name << ": the player plays it (" << player.totalTicks
+                                  << " ticks), refused: " << why;
+            if (accepted) {
+                EXPECT_EQ(endTick, player.totalTicks) << name;
+            }
+        } else {
+            // A file without any timed event is played and done at once.
+            EXPECT_FALSE(accepted && endTick > 0) << name << ": the player refuses it";
+        }
+    }
+    EXPECT_GT(files, 100);
+    EXPECT_GT(refused, 0);
+}
+
+} // namespace
+} // namespace tonvex::test

@@ -298,8 +298,25 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     // Only presses on the bare surface arrive here: every control keeps its own.
     event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Without a window manager that moves windows, follow the mouse ourselves.
+    m_dragging = !startMove();
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
     if (event->button() == Qt::LeftButton)
-        startMove();
+        m_dragging = false;
 }
 
 bool MainWindow::startMove()

@@ -59,6 +59,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Hands the move of the window to the window system; returns false when it cannot.
     virtual bool startMove();
@@ -87,6 +89,8 @@ private:
     QPixmap m_aboutArt;
 
     bool m_quitting = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
     std::unique_ptr<MainController> m_controller;
 };
 

@@ -29,12 +29,13 @@ class CountingWindow : public MainWindow {
 public:
     using MainWindow::MainWindow;
     int moves = 0;
+    bool systemMoves = true; // whether the window system takes the move over
 
 protected:
     bool startMove() override
     {
         ++moves;
-        return true;
+        return systemMoves;
     }
 };
 
@@ -298,6 +299,23 @@ TEST_F(MainWindowTest, OnlyALeftPressOnTheBareSurfaceMovesTheWindow)
     QTest::mousePress(&window, Qt::LeftButton, {}, bare);
     QTest::mouseRelease(&window, Qt::LeftButton, {}, bare);
     EXPECT_EQ(window.moves, 1);
+}
+
+TEST_F(MainWindowTest, WindowFollowsTheMouseWhenTheWindowSystemCannotMoveIt)
+{
+    window.systemMoves = false;
+    const QPoint start = window.pos();
+    const QPoint bare(240, 60);
+    QTest::mousePress(&window, Qt::LeftButton, {}, bare);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(bare + QPoint(30, 20)), QPointF(window.mapToGlobal(bare) + QPoint(30, 20)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drag);
+    EXPECT_EQ(window.pos(), start + QPoint(30, 20));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, bare + QPoint(30, 20));
+    QMouseEvent hover(QEvent::MouseMove, QPointF(bare), QPointF(window.mapToGlobal(bare) + QPoint(50, 50)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &hover);
+    EXPECT_EQ(window.pos(), start + QPoint(30, 20));
 }
 
 TEST_F(MainWindowTest, FailedRunShowsAModalBoxAndTheWindowGoesOn)

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -28,12 +29,19 @@ TemporaryFile::TemporaryFile(const std::string& target) : m_target(target)
 {
     const std::size_t slash = target.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    std::string pattern = target.substr(0, nameStart) + "." + target.substr(nameStart) + ".XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    m_file = FileDescriptor(::mkostemp(buffer.data(), O_CLOEXEC));
-    if (m_file.isOpen())
-        m_path = buffer.data();
+    const std::string folder = target.substr(0, nameStart);
+    // A name near the file-name limit leaves no room for the hidden prefix and random tail.
+    for (const std::string& pattern : {folder + "." + target.substr(nameStart) + ".XXXXXX", folder + ".tonvex.XXXXXX"}) {
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        m_file = FileDescriptor(::mkostemp(name.data(), O_CLOEXEC));
+        if (m_file.isOpen()) {
+            m_path = name.data();
+            return;
+        }
+        if (errno != ENAMETOOLONG)
+            return;
+    }
 }
 
 TemporaryFile::~TemporaryFile()

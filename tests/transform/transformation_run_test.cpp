@@ -31,6 +31,7 @@ TEST(OutputFileNameTest, CutsTheFileNameAtItsFirstMidMark)
     EXPECT_EQ(outputFileName("/music/Karaoke.kar.mid", "_Penta.mid"), "/music/Karaoke.kar_Penta.mid");
     EXPECT_EQ(outputFileName("Song.mid", "_Reverse.mid"), "Song_Reverse.mid");
     EXPECT_EQ(outputFileName("/music/.mid", "_Reverse.mid"), "/music/_Reverse.mid");
+    EXPECT_EQ(outputFileName("/música/Café.MiD", "_Whole.mid"), "/música/Café_Whole.mid");
 }
 
 TEST(OutputFileNameTest, FolderNamesNeverCount)
@@ -134,6 +135,17 @@ TEST(MirrorTest, CancelLeavesNothingBehind)
     EXPECT_TRUE(sawTemporary);
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"Long.mid", "Long_Penta.mid"}));
     EXPECT_EQ(readFile(dir.file("Long_Penta.mid")), earlier);
+}
+
+TEST(MirrorTest, OutputNamesNearTheFileNameLimitAreWritten)
+{
+    TempDir dir;
+    const std::string base(243, 'n'); // "_Mirror.mid" brings the output name to 254 bytes
+    writeFile(dir.file(base + ".mid"), kInput);
+    const RunResult result = MIRROR(dir.file(base + ".mid"), test::presetFor(test::kMirror), kGoOn);
+    ASSERT_EQ(result.status, RunStatus::Written);
+    EXPECT_EQ(readFile(dir.file(base + "_Mirror.mid")), kMirrored);
+    EXPECT_EQ(dir.entries().size(), 2u);
 }
 
 TEST(MirrorTest, EmptyYieldHookMeansGoOn)

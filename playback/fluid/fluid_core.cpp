@@ -1,5 +1,6 @@
 #include "fluid_core.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -51,6 +52,21 @@ std::shared_ptr<FluidCore> FluidCore::create()
         throw EngineError("no General MIDI SoundFont could be loaded");
     core->m_defaultGain = fluid_synth_get_gain(core->m_synth.get());
     return core;
+}
+
+void FluidCore::render(int frames, int outputs, float* out[]) noexcept
+{
+    for (int i = 0; i < outputs; ++i)
+        std::fill(out[i], out[i] + frames, 0.0f);
+    if (outputs < 2)
+        return;
+    try {
+        std::lock_guard lock(m_renderMutex);
+        // Reverb and chorus go to the same two buffers as the dry sound.
+        fluid_synth_process(m_synth.get(), frames, 2, out, 2, out);
+    } catch (...) {
+        // A block that cannot be rendered stays silent.
+    }
 }
 
 bool FluidCore::claimOutput(const void* owner)

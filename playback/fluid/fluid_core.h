@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <fluidsynth.h>
@@ -23,6 +24,12 @@ public:
     // The synthesizer's gain before any master volume.
     float defaultGain() const { return m_defaultGain; }
 
+    // Renders the next block into the driver's two output buffers; for the audio driver's
+    // thread, never throws. Effects are mixed into the output.
+    void render(int frames, int outputs, float* out[]) noexcept;
+    // Held while players are made or deleted, which the rendering must not see half done.
+    std::mutex& renderMutex() { return m_renderMutex; }
+
     // Marks the output as owned by `owner`; false when another owner holds it.
     bool claimOutput(const void* owner);
     // Gives the output up if `owner` holds it.
@@ -40,6 +47,7 @@ private:
     std::string m_soundFontPath;
     float m_defaultGain = 0.2f;
     const void* m_outputOwner = nullptr;
+    std::mutex m_renderMutex;
 };
 
 } // namespace tonvex

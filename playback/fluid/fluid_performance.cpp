@@ -23,6 +23,13 @@ constexpr int kNoteOn = 0x90;
 constexpr int kProgramChange = 0xC0;
 constexpr int kPitchBend = 0xE0;
 
+// The audio driver's callback: the synthesizer rendered under the core's render lock.
+int renderBlock(void* core, int frames, int, float*[], int outputs, float* out[])
+{
+    static_cast<FluidCore*>(core)->render(frames, outputs, out);
+    return FLUID_OK;
+}
+
 FluidSegment& fluidSegment(Segment& segment)
 {
     auto* fluid = dynamic_cast<FluidSegment*>(&segment);
@@ -54,7 +61,7 @@ void FluidPerformance::openDriver()
 {
     for (const char* name : kAudioDrivers) {
         fluid_settings_setstr(m_core->settings(), "audio.driver", name);
-        m_driver.reset(new_fluid_audio_driver(m_core->settings(), m_core->synth()));
+        m_driver.reset(new_fluid_audio_driver2(m_core->settings(), renderBlock, m_core.get()));
         if (m_driver) {
             m_driverName = name;
             return;
@@ -128,23 +135,19 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
     FluidSegment& fluid = fluidSegment(segment);
     if (!m_audioReady)
         throw EngineError("audio output not open");
-    // Players are swapped only while no driver renders: the synthesizer's timer list is not
-    // guarded against the audio thread.
-    closeDriver();
-    if (m_playback)
-        m_playback->release();
-    m_playback.reset();
-    fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
-
-    auto playback = std::make_shared<FluidPlayback>(m_core, fluid.song(), fluid.startPoint(),
-                                                    m_masterTempo);
-    m_song = fluid.song();
-    try {
-        openDriver();
-    } catch (...) {
-        playback->release();
-        throw;
+    std::shared_ptr<FluidPlayback> playback;
+    {
+        // The synthesizer's timer list, which players join and leave, is not guarded against
+        // the audio thread; the render lock is.
+        std::lock_guard lock(m_core->renderMutex());
+        if (m_playback)
+            m_playback->release();
+        m_playback.reset();
+        fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
+        playback = std::make_shared<FluidPlayback>(m_core, fluid.song(), fluid.startPoint(),
+                                                   m_masterTempo);
     }
+    m_song = fluid.song();
     m_playback = playback;
     return std::make_unique<FluidSegmentState>(std::move(playback));
 }

@@ -15,8 +15,8 @@ namespace tonvex {
 // reliably), shared by the performance and the segment state it returned.
 class FluidPlayback {
 public:
-    // Creates the player on the song's bytes and starts it at `start` (music time); the
-    // caller opens the audio driver afterwards. Throws EngineError when the player fails.
+    // Creates the player on the song's bytes and starts it at `start` (music time), while
+    // nothing renders. Throws EngineError when the player fails.
     FluidPlayback(std::shared_ptr<FluidCore> core, std::shared_ptr<const SmfSong> song,
                   MusicTime start, float tempo);
     ~FluidPlayback();
@@ -32,7 +32,7 @@ public:
     // Stops the player and silences the synthesizer at once, effects included.
     void stop();
     void setTempo(float tempo);
-    // Deletes the player; only while no audio driver renders.
+    // Deletes the player; only while nothing renders (no driver, or the render lock held).
     void release();
 
     bool plays(const SmfSong* song) const { return m_song.get() == song; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -105,51 +106,51 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     const QFont arialBold = makeFont(kArial, kSmallPoints, true);
     const QColor white(255, 255, 255);
 
-    m_dragFile = new DropLabel(this);
+    m_dragFile = std::make_unique<DropLabel>(this);
     m_dragFile->setGeometry(132, 117, 307, 28);
     m_dragFile->setFont(arialRegular);
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
         guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
     };
 
-    m_outputFile = new PathLabel(this);
+    m_outputFile = std::make_unique<PathLabel>(this);
     m_outputFile->setGeometry(42, 183, 307, 28);
     m_outputFile->setFont(arialRegular);
 
-    m_labTime = new ClickableLabel(this);
+    m_labTime = std::make_unique<ClickableLabel>(this);
     m_labTime->setGeometry(186, 153, 34, 16);
     m_labTime->setFont(makeFont(kTimeFamily, kSmallPoints, true));
-    setTextColour(m_labTime, white);
+    setTextColour(m_labTime.get(), white);
 
     for (int i = 0; i < kLegendCount; ++i) {
-        auto* legend = new ClickableLabel(this);
+        auto legend = std::make_unique<ClickableLabel>(this);
         legend->setText(QString::fromLatin1(kLegends[i].text));
         legend->setGeometry(kLegends[i].x, kLegends[i].y, kLegends[i].width, kLegendHeight);
         legend->setFont(arialBold);
-        setTextColour(legend, white);
-        m_legends[static_cast<std::size_t>(i)] = legend;
+        setTextColour(legend.get(), white);
+        m_legends[static_cast<std::size_t>(i)] = std::move(legend);
     }
 
     for (int i = 0; i < kButtonCount; ++i) {
-        auto* button = new ImageButton(i, this);
+        auto button = std::make_unique<ImageButton>(i, this);
         button->setGeometry(kButtonRects[i]);
         button->onPress = [this](int index) {
             guarded("button press", [&] { m_controller->ImgBut_MouseDown(index); });
         };
-        m_buttons[static_cast<std::size_t>(i)] = button;
+        m_buttons[static_cast<std::size_t>(i)] = std::move(button);
     }
 
-    m_shut = new CloseLabel(this);
+    m_shut = std::make_unique<CloseLabel>(this);
     m_shut->setText(QStringLiteral("X"));
     m_shut->setGeometry(453, 12, 13, 13);
     m_shut->setFont(makeFont(kArial, kClosePoints, true));
     m_shut->onClick = [this] { guarded("close", [&] { m_controller->Shut_Click(); }); };
 
-    m_about = new ClickableLabel(this);
+    m_about = std::make_unique<ClickableLabel>(this);
     m_about->setGeometry(387, 294, 82, 16);
     m_about->onClick = [this] { About_Click(); };
 
-    m_imgAbout = new ClickableLabel(this);
+    m_imgAbout = std::make_unique<ClickableLabel>(this);
     m_imgAbout->setGeometry(81, 57, 320, 213);
     m_imgAbout->setPixmap(m_aboutArt);
     m_imgAbout->onClick = [this] { ImgAbout_Click(); };
@@ -264,32 +265,32 @@ void MainWindow::quit()
 QLabel* MainWindow::label(Label which) const
 {
     switch (which) {
-    case Label::DragFile: return m_dragFile;
-    case Label::OutputFile: return m_outputFile;
-    case Label::LabTime: return m_labTime;
+    case Label::DragFile: return m_dragFile.get();
+    case Label::OutputFile: return m_outputFile.get();
+    case Label::LabTime: return m_labTime.get();
     }
-    return m_labTime;
+    return m_labTime.get();
 }
 
 PathLabel* MainWindow::pathLabel(Label which) const
 {
     switch (which) {
-    case Label::DragFile: return m_dragFile;
-    case Label::OutputFile: return m_outputFile;
+    case Label::DragFile: return m_dragFile.get();
+    case Label::OutputFile: return m_outputFile.get();
     case Label::LabTime: return nullptr;
     }
     return nullptr;
 }
 
-QLabel* MainWindow::legend(int index) const { return m_legends.at(static_cast<std::size_t>(index)); }
-QLabel* MainWindow::aboutZone() const { return m_about; }
-QLabel* MainWindow::aboutPicture() const { return m_imgAbout; }
+QLabel* MainWindow::legend(int index) const { return m_legends.at(static_cast<std::size_t>(index)).get(); }
+QLabel* MainWindow::aboutZone() const { return m_about.get(); }
+QLabel* MainWindow::aboutPicture() const { return m_imgAbout.get(); }
 
 void MainWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawPixmap(QRect(0, 0, kWidth, kHeight), m_skin);
-    for (const ImageButton* b : m_buttons)
+    for (const auto& b : m_buttons)
         if (b->face() != Face::None)
             painter.drawPixmap(b->pos(), b->pixmap());
 }

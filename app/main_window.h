@@ -46,10 +46,10 @@ public:
     // The controls, for the tests and the drop and press plumbing.
     QLabel* label(Label label) const;
     PathLabel* pathLabel(Label label) const;
-    DropLabel* dragFile() const { return m_dragFile; }
-    ImageButton* button(int index) const { return m_buttons.at(static_cast<std::size_t>(index)); }
+    DropLabel* dragFile() const { return m_dragFile.get(); }
+    ImageButton* button(int index) const { return m_buttons.at(static_cast<std::size_t>(index)).get(); }
     QLabel* legend(int index) const;
-    CloseLabel* shut() const { return m_shut; }
+    CloseLabel* shut() const { return m_shut.get(); }
     QLabel* aboutZone() const;
     QLabel* aboutPicture() const;
     const QTimer& timer1() const { return m_timer1; }
@@ -72,14 +72,15 @@ private:
     void loadArtwork();
     const QPixmap& facePixmap(Face face) const;
 
-    DropLabel* m_dragFile = nullptr;
-    PathLabel* m_outputFile = nullptr;
-    ClickableLabel* m_labTime = nullptr;
-    std::array<ClickableLabel*, kLegendCount> m_legends{};
-    std::array<ImageButton*, kButtonCount> m_buttons{};
-    CloseLabel* m_shut = nullptr;
-    ClickableLabel* m_about = nullptr;
-    ClickableLabel* m_imgAbout = nullptr;
+    // Children of this window, owned here; they go before the QWidget base is destroyed.
+    std::unique_ptr<DropLabel> m_dragFile;
+    std::unique_ptr<PathLabel> m_outputFile;
+    std::unique_ptr<ClickableLabel> m_labTime;
+    std::array<std::unique_ptr<ClickableLabel>, kLegendCount> m_legends;
+    std::array<std::unique_ptr<ImageButton>, kButtonCount> m_buttons;
+    std::unique_ptr<CloseLabel> m_shut;
+    std::unique_ptr<ClickableLabel> m_about;
+    std::unique_ptr<ClickableLabel> m_imgAbout;
     QTimer m_timer1;
 
     QPixmap m_skin;

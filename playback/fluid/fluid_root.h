@@ -25,7 +25,8 @@ private:
 // The FluidSynth engine's root; throws EngineError when no SoundFont can be loaded.
 std::unique_ptr<MusicRoot> createFluidRoot();
 
-// A factory for the engine lifecycle that makes FluidSynth roots.
+// A factory for the engine lifecycle that makes FluidSynth roots; the root it makes throws
+// EngineError when no SoundFont can be loaded.
 RootFactory fluidRootFactory();
 
 } // namespace tonvex

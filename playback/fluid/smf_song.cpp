@@ -20,9 +20,13 @@ constexpr std::uint8_t kMetaTimeSignature = 0x58;
 constexpr std::uint8_t kMetaKeySignature = 0x59;
 constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000; // 120 quarter notes per minute
 constexpr int kMaxVarlenBytes = 4;
+// Channel message kinds (status byte without the channel).
 constexpr int kNoteOff = 0x80;
 constexpr int kNoteOn = 0x90;
 constexpr int kKeyPressure = 0xA0;
+constexpr int kProgramChange = 0xC0;
+constexpr int kChannelPressure = 0xD0;
+constexpr int kPitchBend = 0xE0;
 
 [[noreturn]] void refuse(const std::string& why)
 {
@@ -101,8 +105,8 @@ int requiredMetaLength(std::uint8_t type)
 int channelDataBytes(int status)
 {
     switch (status & 0xF0) {
-    case 0x80: case 0x90: case 0xA0: case 0xB0: case 0xE0: return 2;
-    case 0xC0: case 0xD0: return 1;
+    case kNoteOff: case kNoteOn: case kKeyPressure: case kControlChange: case kPitchBend: return 2;
+    case kProgramChange: case kChannelPressure: return 1;
     default: return -1;
     }
 }

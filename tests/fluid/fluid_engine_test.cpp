@@ -26,6 +26,7 @@ class FluidEngineTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        keepLogInTempDir();
         try {
             s_root = createFluidRoot();
         } catch (const EngineError&) {

@@ -69,6 +69,7 @@ protected:
         const char* sink = std::getenv("TONVEX_TEST_SINK");
         if (!sink || !*sink)
             GTEST_SKIP() << "TONVEX_TEST_SINK is not set: no test sound server";
+        keepLogInTempDir();
         m_root = createFluidRoot();
         m_loader = m_root->DirectMusicLoaderCreate();
         m_recorder.emplace(sink);

@@ -142,15 +142,25 @@ private:
     std::filesystem::path m_path;
 };
 
-std::string writeTempFile(const std::string& name, const Bytes& bytes)
+const TempDir& tempDir()
 {
     static const TempDir dir;
-    const std::filesystem::path path = dir.path() / name;
+    return dir;
+}
+
+std::string writeTempFile(const std::string& name, const Bytes& bytes)
+{
+    const std::filesystem::path path = tempDir().path() / name;
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
     return path.string();
+}
+
+void keepLogInTempDir()
+{
+    ::setenv("XDG_CACHE_HOME", (tempDir().path() / "cache").c_str(), 1);
 }
 
 } // namespace tonvex::test

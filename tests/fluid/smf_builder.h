@@ -44,4 +44,8 @@ Bytes rawChunk(const std::string& id, const Bytes& data, std::uint32_t declaredL
 // Writes the bytes to a new file under the test's temporary directory; returns its path.
 std::string writeTempFile(const std::string& name, const Bytes& bytes);
 
+// Points XDG_CACHE_HOME at the test's temporary directory, so that the engine's log stays
+// out of the user's cache.
+void keepLogInTempDir();
+
 } // namespace tonvex::test

@@ -13,6 +13,7 @@
 #include <fluidsynth.h>
 
 #include "fluid_log.h"
+#include "smf_builder.h"
 #include "smf_song.h"
 
 namespace tonvex::test {
@@ -47,6 +48,7 @@ TEST(SmfSongAgainstThePlayer, AcceptsWhatItPlaysAndMeasuresItsLength)
     const fs::path dir = TONVEX_TESTDATA_DIR;
     if (!fs::is_directory(dir))
         GTEST_SKIP() << "no shared MIDI test files at " << dir;
+    keepLogInTempDir();
     routeFluidLog();
     std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings(new_fluid_settings(),
                                                                                  &delete_fluid_settings);

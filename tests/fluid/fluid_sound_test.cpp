@@ -223,8 +223,13 @@ TEST_F(FluidSoundTest, IsPlayingTurnsFalseAtTheSongsEndAndHangingNotesStop)
 
 TEST_F(FluidSoundTest, OnePerformanceHoldsTheOutputAndEachStartsClean)
 {
+    const auto& core = static_cast<FluidRoot&>(*m_root).core();
     auto first = openPerformance();
     first->SetMasterVolume(-2000);
+    auto segment = load("level.mid", organChord(2));
+    first->PlaySegmentEx(*segment, 0, 0);
+    first->StopEx(*segment, 0, 0); // clears the synthesizer, but not the master level
+    EXPECT_NEAR(fluid_synth_get_gain(core.synth()), core.defaultGain() * 0.1, 1e-5);
     auto second = m_root->DirectMusicPerformanceCreate();
     EXPECT_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
                                    kPerformanceChannels),
@@ -235,7 +240,6 @@ TEST_F(FluidSoundTest, OnePerformanceHoldsTheOutputAndEachStartsClean)
     first->CloseDown();
     EXPECT_NO_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
                                       kPerformanceChannels));
-    const auto& core = static_cast<FluidRoot&>(*m_root).core();
     EXPECT_FLOAT_EQ(fluid_synth_get_gain(core.synth()), core.defaultGain());
     second->CloseDown();
 }

@@ -19,7 +19,7 @@ constexpr std::array kSoundFontPaths = {
     "/usr/share/soundfonts/default.sf2",
 };
 
-constexpr int kPeriodFrames = 512;
+constexpr int kPeriodFrames = 768;  // at 44.1 kHz
 constexpr int kPeriods = 2;
 
 } // namespace
@@ -31,9 +31,10 @@ std::shared_ptr<FluidCore> FluidCore::create()
     core->m_settings.reset(new_fluid_settings());
     if (!core->m_settings)
         throw EngineError("cannot create the synthesizer settings");
-    // 512-frame periods (11.6 ms): FluidSynth's 64 cost a fifth of a core in wake-ups and
-    // fell behind on a busy machine, which stalls the song's clock; two periods keep ALSA's
-    // buffer as short.
+    // 768-frame periods (17.4 ms): FluidSynth's 64 cost a fifth of a core in wake-ups, and
+    // on a busy machine a short buffer runs dry, which stalls the song's clock; 1024 made the
+    // engine's teardown at each press wait too long for the write in progress. Two periods
+    // keep ALSA's buffer as short.
     fluid_settings_setint(core->m_settings.get(), "audio.period-size", kPeriodFrames);
     fluid_settings_setint(core->m_settings.get(), "audio.periods", kPeriods);
     core->m_synth.reset(new_fluid_synth(core->m_settings.get()));

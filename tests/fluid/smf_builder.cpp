@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
+#include "temp_dir.h"
 
 namespace tonvex::test {
 namespace {
@@ -121,26 +121,6 @@ Bytes smfFile(const std::vector<Bytes>& chunks, int division, int format)
         out.insert(out.end(), chunk.begin(), chunk.end());
     return out;
 }
-
-// A directory of this test process, removed when it ends.
-class TempDir {
-public:
-    TempDir()
-        : m_path(std::filesystem::temp_directory_path()
-                 / ("tonvex-fluid-test-" + std::to_string(::getpid())))
-    {
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempDir()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(m_path, error);
-    }
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 const TempDir& tempDir()
 {

@@ -70,7 +70,7 @@ protected:
         rig.view.setCaption(Label::OutputFile, asOutput ? rig.state.InFileName : "");
         rig.loader.OpenMIDIFIle();
     }
-    std::string song() const { return dir.path("song.mid"); }
+    std::string song() const { return dir.file("song.mid"); }
 
     // The calls of a whole input load on a working engine that has not been built yet.
     Calls firstLoadCalls() const
@@ -184,7 +184,7 @@ TEST_F(InputLoaderTest, OutputCaptionDifferingInLetterCaseStillProbes)
 {
     rig.engine.tempo = 93.75;
     rig.state.InFileName = dir.write("song.mid", smf(setTempo(0x07, 0xA1, 0x20)));
-    rig.view.setCaption(Label::OutputFile, dir.path("SONG.mid"));
+    rig.view.setCaption(Label::OutputFile, dir.file("SONG.mid"));
 
     rig.loader.OpenMIDIFIle();
 
@@ -205,7 +205,7 @@ TEST_P(UnusableFile, LeavesTheTempoAsItWasAndStillMarksTheEngineReady)
     const auto c = GetParam();
     rig.state.BeatsPerMinute = 42.0;
     rig.state.PlayPosition = 77;
-    rig.state.InFileName = c.create ? dir.write(c.name, c.bytes) : dir.path(c.name);
+    rig.state.InFileName = c.create ? dir.write(c.name, c.bytes) : dir.file(c.name);
     rig.engine.unloadable.insert(rig.state.InFileName);
     rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
 
@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(Files, UnusableFile,
 TEST_F(InputLoaderTest, DirectoryNamedLikeAFileGivesNoBytes)
 {
     rig.state.BeatsPerMinute = 42.0;
-    rig.state.InFileName = dir.path("folder.mid");
+    rig.state.InFileName = dir.file("folder.mid");
     std::filesystem::create_directory(rig.state.InFileName);
     rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
 

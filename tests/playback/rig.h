@@ -15,6 +15,7 @@
 #include "fake_view.h"
 #include "input_loader.h"
 #include "main_state.h"
+#include "temp_dir.h"
 #include "transport.h"
 
 namespace tonvex::test {
@@ -47,38 +48,6 @@ struct Rig {
 
     // The engine calls made from now on only.
     void forget() { engine.calls.clear(); view.log.clear(); }
-};
-
-// A directory of its own, removed with everything in it.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tonvex-playback-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    // Writes the bytes to a file of that name here; returns its full path.
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const
-    {
-        const auto path = m_path / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path.string();
-    }
-    std::string path(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
 };
 
 // The calls of Initialize on a working engine that has no root yet.

@@ -34,6 +34,9 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
 
+    // Writes the bytes to a file of that name here; returns its full path.
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+
     // Names of the entries in the folder.
     std::set<std::string> entries() const
     {
@@ -61,6 +64,13 @@ inline std::vector<std::uint8_t> readFile(const std::string& path)
     if (!in)
         throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::string TempDir::write(const std::string& name, const std::vector<std::uint8_t>& bytes) const
+{
+    const std::string path = file(name);
+    writeFile(path, bytes);
+    return path;
 }
 
 } // namespace tonvex::test

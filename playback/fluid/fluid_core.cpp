@@ -27,7 +27,7 @@ constexpr int kPeriods = 2;
 std::shared_ptr<FluidCore> FluidCore::create()
 {
     routeFluidLog();
-    std::shared_ptr<FluidCore> core(new FluidCore);
+    auto core = std::make_shared<FluidCore>(Key{});
     core->m_settings.reset(new_fluid_settings());
     if (!core->m_settings)
         throw EngineError("cannot create the synthesizer settings");

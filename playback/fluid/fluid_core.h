@@ -36,7 +36,15 @@ public:
     void releaseOutput(const void* owner);
 
 private:
-    FluidCore() = default;
+    // Only create() can name this, so only create() can build a core.
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    explicit FluidCore(Key) {}
+
+private:
 
     struct SettingsDeleter { void operator()(fluid_settings_t* s) const { delete_fluid_settings(s); } };
     struct SynthDeleter { void operator()(fluid_synth_t* s) const { delete_fluid_synth(s); } };

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace tonvex {
 
@@ -20,16 +21,19 @@ public:
         *m_next++ = byte;
     }
 
-    // Room for `count` bytes to be written directly, then committed with commit(); nullptr
-    // when the buffer is smaller than that.
-    std::uint8_t* reserve(std::size_t count)
+    // The whole free part of the buffer, at least `count` bytes (drained first when less is
+    // left), to be written directly and then committed with commit(); empty when the buffer
+    // is smaller than that.
+    std::span<std::uint8_t> reserve(std::size_t count)
     {
         if (static_cast<std::size_t>(m_end - m_next) < count)
             drain();
-        return static_cast<std::size_t>(m_end - m_next) >= count ? m_next : nullptr;
+        if (static_cast<std::size_t>(m_end - m_next) < count)
+            return {};
+        return {m_next, m_end};
     }
 
-    // Takes `count` bytes written at reserve()'s pointer as output.
+    // Takes the first `count` bytes of reserve()'s room as output.
     void commit(std::size_t count) { m_next += count; }
 
     // Passes every buffered byte on; false if this or any earlier write failed.

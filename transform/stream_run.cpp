@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "midi_bytes.h"
+#include "note_table.h"
 #include "run_state.h"
 #include "track_copier.h"
 
@@ -59,8 +60,9 @@ RunStatus transformStream(ByteSource& in, ByteSink& out, const Preset& preset, c
     if (!copyHeader(in, out, trackCount))
         return RunStatus::CannotRead;
     RunState state;
+    const NoteTable table(preset);
     for (std::uint32_t track = 0; track < trackCount; ++track) {
-        const RunStatus status = CopyTrackChunk(in, out, state, preset, yield);
+        const RunStatus status = CopyTrackChunk(in, out, state, preset, table, yield);
         if (status != RunStatus::Written)
             return status;
     }

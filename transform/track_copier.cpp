@@ -1,10 +1,12 @@
 #include "track_copier.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
+#include "direct_copy.h"
 #include "midi_bytes.h"
 #include "note_mapping.h"
 
@@ -26,8 +28,10 @@ bool isAlienChunkId(const ChunkId& id)
 
 class TrackCopier {
 public:
-    TrackCopier(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const YieldHook& yield)
-        : m_in(in), m_out(out), m_state(state), m_preset(preset), m_yield(yield)
+    TrackCopier(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
+                const YieldHook& yield)
+        : m_in(in), m_out(out), m_state(state), m_preset(preset), m_table(table), m_yield(yield),
+          m_hasYield(static_cast<bool>(yield))
     {
     }
 
@@ -64,7 +68,7 @@ private:
     // Calls the yield hook and checks the sink; false (with m_stop set) when the copy must end.
     bool proceed()
     {
-        if (m_yield && !m_yield()) {
+        if (m_hasYield && !m_yield()) {
             m_stop = RunStatus::Cancelled;
             return false;
         }
@@ -132,56 +136,49 @@ private:
         return copyQuantity(length) && copyBytes(length);
     }
 
-    // Copies a whole channel event straight from the input window to the output buffer when
-    // both hold enough bytes, as the byte-by-byte path below would; false, with nothing
-    // consumed, for anything else.
-    bool copyChannelEventDirectly()
+    // Copies channel events straight from the input window to the output buffer, as the
+    // byte-by-byte path below would, while both hold the longest such event and a few bytes
+    // more. The caller has yielded for the first event; the hook is called before each further
+    // one (with the sink unchanged in between, so it cannot fail there). Other means that the
+    // event next is to be copied byte by byte, its hook call done.
+    DirectCopy::Stop copyChannelEventsDirectly()
     {
-        constexpr std::size_t kLongest = midi::kMaxQuantityBytes + 3; // delta, status, two data bytes
         const std::span<const std::uint8_t> window = m_in.window();
-        if (window.size() < kLongest)
-            return false;
-        const std::uint8_t* from = window.data();
-        std::size_t size = 0;
-        while (from[size] & midi::kStatusBit) {
-            if (++size == midi::kMaxQuantityBytes)
-                return false;
+        if (window.size() < DirectCopy::kBlock)
+            return DirectCopy::Stop::Other;
+        const std::span<std::uint8_t> room = m_out.reserve(DirectCopy::kBlock);
+        if (room.empty() || m_out.failed())
+            return DirectCopy::Stop::Other;
+        DirectCopy copy(window.data(), room.data(), std::min(window.size(), room.size()), m_table,
+                        m_state.RunningStatus);
+        const DirectCopy::Stop stop =
+            m_hasYield ? copy.run([this] { return m_yield(); }) : copy.run([] { return true; });
+        const DirectCopy::Cursor end = copy.cursor();
+        m_in.skip(end.Done);
+        m_out.commit(end.Done);
+        if (end.Status != 0) {
+            m_state.RunningStatus = end.Status;
+            m_state.LastStatusIsNote = end.Status < midi::kPolyPressure;
+            m_state.CurrentChannel = (end.Status & midi::kChannelMask) + 1;
         }
-        ++size;
-        const std::uint8_t next = from[size];
-        if ((next & midi::kStatusBit) == 0 ? m_state.RunningStatus == 0 : next >= midi::kSysEx)
-            return false;
-        std::uint8_t* to = m_out.reserve(kLongest);
-        if (to == nullptr)
-            return false;
-        if (next & midi::kStatusBit) {
-            m_state.RunningStatus = next;
-            m_state.LastStatusIsNote = next < midi::kPolyPressure;
-            m_state.CurrentChannel = (next & midi::kChannelMask) + 1;
-            ++size;
-        }
-        const RunState state = m_state;
-        for (std::size_t i = 0; i < size; ++i)
-            to[i] = from[i];
-        const std::uint8_t first = from[size];
-        to[size] = state.LastStatusIsNote ? mapNote(m_preset, first, state.CurrentChannel) : first;
-        ++size;
-        if (midi::channelDataBytes(state.RunningStatus) == 2) {
-            to[size] = from[size];
-            ++size;
-        }
-        m_in.skip(size);
-        m_out.commit(size);
-        return true;
+        return stop;
     }
 
     RunStatus copyEvents()
     {
+        bool yielded = false; // the hook has been called for the next event
         for (;;) {
-            if (!proceed())
+            if (!yielded && !proceed())
                 return m_stop;
-            if (copyChannelEventDirectly())
+            yielded = false;
+            switch (copyChannelEventsDirectly()) {
+            case DirectCopy::Stop::Refused:
+                return RunStatus::Cancelled;
+            case DirectCopy::Stop::BlockEnd:
                 continue;
+            case DirectCopy::Stop::Other:
+                break;
+            }
             if (!copyQuantity()) // delta time
                 return RunStatus::CannotRead;
             std::uint8_t status = 0;
@@ -221,7 +218,9 @@ private:
     ByteSink& m_out;
     RunState& m_state;
     const Preset& m_preset;
+    const NoteTable& m_table;
     const YieldHook& m_yield;
+    const bool m_hasYield;
     RunStatus m_stop = RunStatus::CannotRead;
 };
 
@@ -229,7 +228,13 @@ private:
 
 RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const YieldHook& yield)
 {
-    return TrackCopier(in, out, state, preset, yield).copyChunk();
+    return CopyTrackChunk(in, out, state, preset, NoteTable(preset), yield);
+}
+
+RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
+                         const YieldHook& yield)
+{
+    return TrackCopier(in, out, state, preset, table, yield).copyChunk();
 }
 
 } // namespace tonvex

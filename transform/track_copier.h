@@ -2,6 +2,7 @@
 
 #include "byte_sink.h"
 #include "byte_source.h"
+#include "note_table.h"
 #include "preset.h"
 #include "run_state.h"
 #include "transformation_run.h"
@@ -14,6 +15,11 @@ namespace tonvex {
 // event is written; CannotRead for malformed or cut-off input, CannotWrite when the sink
 // failed, Cancelled when `yield` (called before every event) returned false.
 RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset,
+                         const YieldHook& yield);
+
+// The same with the preset's note table already worked out, as a run of many chunks does;
+// `table` must be NoteTable(preset).
+RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
                          const YieldHook& yield);
 
 } // namespace tonvex

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "midi_builder.h"
 
 namespace tonvex {
@@ -115,6 +117,92 @@ TEST(StreamRunTest, ResultDoesNotDependOnHowTheInputArrives)
         const auto pieces = runStream(input, upside, {}, window);
         EXPECT_EQ(pieces.status, RunStatus::Written) << window;
         EXPECT_EQ(pieces.output, whole.output) << window;
+    }
+}
+
+// A track of `count` events and end of track in a fixed pseudo-random mix: channel events on
+// every channel with a fresh status byte or in running status, one- and two-data-byte
+// messages, delta times of one to four bytes, any byte after a status byte, and meta and
+// sysex events among them.
+Bytes mixedTrack(int count)
+{
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t range) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % range;
+    };
+    Bytes body;
+    std::uint8_t status = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t deltaBytes = next(8) == 0 ? 1 + next(4) : 1;
+        for (std::uint32_t b = 1; b < deltaBytes; ++b)
+            body.push_back(static_cast<std::uint8_t>(0x80 | next(128)));
+        body.push_back(static_cast<std::uint8_t>(next(128)));
+        const std::uint32_t kind = next(100);
+        if (kind < 3) {
+            body.insert(body.end(), {0xFF, 0x05, 0x02, 'l', 'a'});
+        } else if (kind < 4) {
+            body.insert(body.end(), {0xF0, 0x03, 0x7E, 0x09, 0xF7});
+        } else if (status == 0 || kind < 20) {
+            status = static_cast<std::uint8_t>(0x80 + next(0x70));
+            body.push_back(status);
+            body.push_back(static_cast<std::uint8_t>(next(256))); // any byte may follow a status
+            if ((status & 0xE0) != 0xC0)
+                body.push_back(static_cast<std::uint8_t>(next(256)));
+        } else {
+            body.push_back(static_cast<std::uint8_t>(next(128)));
+            if ((status & 0xE0) != 0xC0)
+                body.push_back(static_cast<std::uint8_t>(next(256)));
+        }
+    }
+    return track(body);
+}
+
+TEST(StreamRunTest, DirectAndByteByByteCopiesAgreeOnLongMixedTracks)
+{
+    const Bytes oneTrack = mixedTrack(6000);
+    const Bytes input = concat({header(3), oneTrack, oneTrack, oneTrack});
+    const int allEvents = 3 * 6001;
+    for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button) {
+        SCOPED_TRACE(button);
+        const Preset preset = test::presetFor(button);
+        int calls = 0;
+        const auto bytewise = runStream(input, preset, [&calls] { return ++calls > 0; }, 1);
+        ASSERT_EQ(bytewise.status, RunStatus::Written);
+        EXPECT_EQ(calls, allEvents);
+        for (const std::size_t window : {std::size_t{7}, std::size_t{8}, std::size_t{9}, std::size_t{61},
+                                         std::size_t{4093}, static_cast<std::size_t>(-1)}) {
+            SCOPED_TRACE(window);
+            calls = 0;
+            const auto pieces = runStream(input, preset, [&calls] { return ++calls > 0; }, window);
+            EXPECT_EQ(pieces.status, RunStatus::Written);
+            EXPECT_EQ(calls, allEvents);
+            EXPECT_TRUE(pieces.output == bytewise.output);
+            EXPECT_EQ(pieces.consumed, bytewise.consumed);
+        }
+    }
+}
+
+TEST(StreamRunTest, CancelStopsBeforeTheSameEventWhateverTheWindows)
+{
+    const int events = 3001;
+    const Bytes input = concat({header(1), mixedTrack(events - 1)});
+    const Preset preset = test::presetFor(test::kUpside);
+    for (const int stopAt : {1, 2, 3, 17, 500, 1001, events - 1, events}) {
+        SCOPED_TRACE(stopAt);
+        int calls = 0;
+        const auto bytewise = runStream(input, preset, [&] { return ++calls < stopAt; }, 1);
+        ASSERT_EQ(bytewise.status, RunStatus::Cancelled);
+        ASSERT_EQ(calls, stopAt);
+        for (const std::size_t window : {std::size_t{8}, std::size_t{509}, static_cast<std::size_t>(-1)}) {
+            SCOPED_TRACE(window);
+            calls = 0;
+            const auto pieces = runStream(input, preset, [&] { return ++calls < stopAt; }, window);
+            EXPECT_EQ(pieces.status, RunStatus::Cancelled);
+            EXPECT_EQ(calls, stopAt);
+            EXPECT_EQ(pieces.consumed, bytewise.consumed);
+            EXPECT_TRUE(pieces.output == bytewise.output);
+        }
     }
 }
 

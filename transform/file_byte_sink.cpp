@@ -1,6 +1,5 @@
 #include "file_byte_sink.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,13 +23,6 @@ bool FileByteSink::write(const std::uint8_t* data, std::size_t size)
         }
         data += put;
         size -= static_cast<std::size_t>(put);
-        m_written += static_cast<std::uint64_t>(put);
-    }
-    if (m_written - m_writebackFrom >= kWritebackStep) {
-        // Only a hint: it fails harmlessly on pipes and devices, and fsync reports real errors.
-        ::sync_file_range(m_fd, static_cast<off64_t>(m_writebackFrom), static_cast<off64_t>(m_written - m_writebackFrom),
-                          SYNC_FILE_RANGE_WRITE);
-        m_writebackFrom = m_written;
     }
     return true;
 }

@@ -57,8 +57,9 @@ bool TemporaryFile::commit()
         return false;
     if (::fchmod(m_file.get(), kCreateMode & ~currentUmask()) != 0)
         return false;
-    if (::fsync(m_file.get()) != 0)
-        return false;
+    // No fsync: the rename alone keeps a half-written file from ever standing at the target,
+    // and waiting for a large file to reach the disk would cost more than writing it.
+    // close() still reports a late write error.
     if (!m_file.close())
         return false;
     if (::rename(m_path.c_str(), m_target.c_str()) != 0)

@@ -20,8 +20,10 @@ public:
     int fd() const { return m_file.get(); }
     const std::string& path() const { return m_path; }
 
-    // Gives the file the usual permissions, flushes it to disk and renames it over the target;
-    // false on any failure, the temporary file then still being removed by the destructor.
+    // Gives the file the usual permissions, closes it and renames it over the target; false on
+    // any failure, the temporary file then still being removed by the destructor. The data is
+    // not forced to disk first (no fsync): after a crash the target may be older or, on file
+    // systems that do not order the rename after the data, incomplete.
     bool commit();
 
 private:

@@ -65,8 +65,9 @@ private:
     Cursor m_cursor;
 };
 
+// Not inlined: on its own the loop keeps all it needs in registers across the hook calls.
 template <typename Proceed>
-DirectCopy::Stop DirectCopy::run(Proceed&& proceed)
+[[gnu::noinline]] DirectCopy::Stop DirectCopy::run(Proceed&& proceed)
 {
     static_assert(kBlock >= midi::kMaxQuantityBytes + 3);
     if (m_size - m_cursor.Done < kBlock || m_size < kBlock)

@@ -152,7 +152,7 @@ private:
         DirectCopy copy(window.data(), room.data(), std::min(window.size(), room.size()), m_table,
                         m_state.RunningStatus);
         const DirectCopy::Stop stop =
-            m_hasYield ? copy.run([this] { return m_yield(); }) : copy.run([] { return true; });
+            m_hasYield ? copy.run([&yield = m_yield] { return yield(); }) : copy.run([] { return true; });
         const DirectCopy::Cursor end = copy.cursor();
         m_in.skip(end.Done);
         m_out.commit(end.Done);

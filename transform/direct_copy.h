@@ -9,9 +9,10 @@
 
 namespace tonvex {
 
-// The track copier's direct path: copies whole channel events from an input window to an
-// output buffer, the byte after each note-off or note-on status looked up in a NoteTable,
-// every other byte as read. It keeps its own running status and stops before anything else.
+// The track copier's direct path: copies whole events from an input window to an output
+// buffer, the byte after each note-off or note-on status looked up in a NoteTable, every
+// other byte as read. It keeps its own running status and leaves the rest (end of track,
+// events across the window's end, anything malformed) to the byte-by-byte path.
 class DirectCopy {
 public:
     // The longest channel event is a four-byte delta, a status and two data bytes. Each event
@@ -35,9 +36,11 @@ public:
 
     // Copies events one after the other, calling `proceed` after each, before the next, until
     // it returns false or the next event is one it does not copy: one starting fewer than
-    // kBlock bytes before the end, with a delta time of more than four bytes, other than a
-    // channel event, or needing a running status when there is none. The caller has done
-    // what `proceed` does for the first event.
+    // kBlock bytes before the end, with a delta time of more than four bytes, a channel event
+    // needing a running status when there is none, a sysex or meta event not wholly in the
+    // buffers, end of track, a meta type not accepted, or a system common or real-time byte.
+    // Sysex and meta events are copied whole and leave the running status alone. The caller
+    // has done what `proceed` does for the first event.
     template <typename Proceed>
     Stop run(Proceed&& proceed);
 
@@ -58,6 +61,32 @@ private:
         return 0;
     }
 
+    // The whole size of the sysex or meta event at `event` whose delta time takes `delta`
+    // bytes, when all of it is among the `available` bytes there (at least kBlock) and it is
+    // not the end of the track; 0 for anything else, malformed events included.
+    static std::size_t lengthPrefixedSize(const std::uint8_t* event, std::size_t delta, std::size_t available)
+    {
+        std::size_t at = delta;
+        const std::uint8_t status = event[at++];
+        if (status == midi::kMeta) {
+            const std::uint8_t type = event[at++];
+            if (type == midi::kMetaEndOfTrack || !midi::isAcceptedMetaType(type))
+                return 0;
+        } else if (status != midi::kSysEx && status != midi::kSysExEscape) {
+            return 0;
+        }
+        if (available - at < midi::kMaxQuantityBytes)
+            return 0;
+        const std::size_t lengthBytes = quantityLength(event + at);
+        if (lengthBytes == 0)
+            return 0;
+        std::size_t length = 0;
+        for (std::size_t i = 0; i < lengthBytes; ++i)
+            length = (length << 7) | (event[at + i] & midi::kDataBits);
+        at += lengthBytes;
+        return length <= available - at ? at + length : 0;
+    }
+
     const std::uint8_t* m_from;
     std::uint8_t* m_to;
     std::size_t m_size;
@@ -76,7 +105,8 @@ template <typename Proceed>
     // far as the compiler knows.
     const std::uint8_t* in = m_from + m_cursor.Done;
     std::uint8_t* out = m_to + m_cursor.Done;
-    const std::uint8_t* const last = m_from + (m_size - kBlock); // the last place a whole block starts
+    const std::uint8_t* const end = m_from + m_size;
+    const std::uint8_t* const last = end - kBlock; // the last place a whole block starts
     const std::uint8_t status = m_cursor.Status; // kept in m_cursor, as it seldom changes
     const std::uint8_t* firstByteMap = status != 0 ? m_table.forStatus(status) : nullptr;
     std::size_t dataBytes = status != 0 ? static_cast<std::size_t>(midi::channelDataBytes(status)) : 0;
@@ -88,8 +118,23 @@ template <typename Proceed>
         const std::uint8_t lead = in[delta];
         std::size_t first = delta; // where the first data byte is
         if (lead & midi::kStatusBit) [[unlikely]] {
-            if (lead >= midi::kSysEx)
-                break;
+            if (lead >= midi::kSysEx) {
+                const std::size_t size = lengthPrefixedSize(in, delta, static_cast<std::size_t>(end - in));
+                if (size == 0)
+                    break;
+                std::memcpy(out, in, size);
+                in += size;
+                out += size;
+                if (in > last) {
+                    stop = Stop::BlockEnd;
+                    break;
+                }
+                if (!proceed()) {
+                    stop = Stop::Refused;
+                    break;
+                }
+                continue;
+            }
             m_cursor.Status = lead;
             firstByteMap = m_table.forStatus(lead);
             dataBytes = static_cast<std::size_t>(midi::channelDataBytes(lead));

@@ -136,9 +136,8 @@ private:
         return copyQuantity(length) && copyBytes(length);
     }
 
-    // Copies channel events straight from the input window to the output buffer, as the
-    // byte-by-byte path below would, while both hold the longest such event and a few bytes
-    // more. The caller has yielded for the first event; the hook is called before each further
+    // Copies events straight from the input window to the output buffer, as the byte-by-byte
+    // path below would, while both hold the next event whole (see DirectCopy::run). The caller has yielded for the first event; the hook is called before each further
     // one (with the sink unchanged in between, so it cannot fail there). Other means that the
     // event next is to be copied byte by byte, its hook call done.
     DirectCopy::Stop copyChannelEventsDirectly()

@@ -122,8 +122,8 @@ TEST(StreamRunTest, ResultDoesNotDependOnHowTheInputArrives)
 
 // A track of `count` events and end of track in a fixed pseudo-random mix: channel events on
 // every channel with a fresh status byte or in running status, one- and two-data-byte
-// messages, delta times of one to four bytes, any byte after a status byte, and meta and
-// sysex events among them.
+// messages, delta times of one to four bytes, any byte after a status byte, and meta, sysex
+// and escape events of several lengths among them.
 Bytes mixedTrack(int count)
 {
     std::uint32_t seed = 12345;
@@ -143,6 +143,15 @@ Bytes mixedTrack(int count)
             body.insert(body.end(), {0xFF, 0x05, 0x02, 'l', 'a'});
         } else if (kind < 4) {
             body.insert(body.end(), {0xF0, 0x03, 0x7E, 0x09, 0xF7});
+        } else if (kind < 5) {
+            body.insert(body.end(), {0xF0, 0x81, 0x02}); // 130 bytes, across many windows' ends
+            for (int b = 0; b < 129; ++b)
+                body.push_back(static_cast<std::uint8_t>(next(128)));
+            body.push_back(0xF7);
+        } else if (kind < 6) {
+            body.insert(body.end(), {0xF7, 0x02, 0x90, 0x3C}); // escape: its data is not a note
+        } else if (kind < 7) {
+            body.insert(body.end(), {0xFF, 0x7F, 0x00}); // empty sequencer-specific event
         } else if (status == 0 || kind < 20) {
             status = static_cast<std::uint8_t>(0x80 + next(0x70));
             body.push_back(status);

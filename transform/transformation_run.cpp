@@ -11,6 +11,10 @@ namespace {
 
 constexpr std::string_view kMidiMark = ".MID";
 
+// Input and output buffers of a run: fewer, larger reads and writes than the streams'
+// defaults, still a fixed amount of memory whatever the file's size.
+constexpr std::size_t kRunBufferSize = 256 * 1024;
+
 char upper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -36,13 +40,13 @@ RunResult MIRROR(const std::string& inFileName, const Preset& preset, const Yiel
     const std::optional<std::string> outFileName = outputFileName(inFileName, preset.OutSuffix);
     if (!outFileName)
         return {RunStatus::CannotRead, {}};
-    FileByteSource in(inFileName);
+    FileByteSource in(inFileName, kRunBufferSize);
     if (!in.isOpen())
         return {RunStatus::CannotRead, {}};
     TemporaryFile temporary(*outFileName);
     if (!temporary.isOpen())
         return {RunStatus::CannotWrite, {}};
-    FileByteSink out(temporary.fd());
+    FileByteSink out(temporary.fd(), kRunBufferSize);
     const RunStatus status = transformStream(in, out, preset, yield);
     if (status != RunStatus::Written)
         return {status, {}};

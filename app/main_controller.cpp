@@ -7,21 +7,11 @@
 namespace tonvex {
 namespace {
 
-// Image buttons: transport 0..3, transformations 4..8.
-constexpr int kPlayInput = 0;
-constexpr int kStopInput = 1;
-constexpr int kPlayOutput = 2;
-constexpr int kStopOutput = 3;
-constexpr int kLastTransportButton = 3;
-
 // Where the time display sits: right of "INPUT FILE", left of "OUTPUT FILE".
 constexpr int kLabTimeInputX = 185;
 constexpr int kLabTimeInputY = 153;
 constexpr int kLabTimeOutputX = 250;
 constexpr int kLabTimeOutputY = 219;
-
-const char* const kCannotRead = "CANNOT READ MIDI FILE!";
-const char* const kCannotWrite = "CANNOT WRITE MIDI FILE!";
 
 bool namesMidiFile(const std::string& path)
 {
@@ -70,26 +60,26 @@ void MainController::ImgBut_MouseDown(int index)
         return;
     switch (index) {
     case kPlayInput:
-        clearFaces(0, kLastTransportButton);
+        clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Play);
         playFile(Label::DragFile, kLabTimeInputX, kLabTimeInputY);
         break;
     case kStopInput:
-        clearFaces(0, kLastTransportButton);
+        clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Stop);
         m_transport.StopMidiFile();
         break;
     case kPlayOutput:
         if (m_state.OutFileName.empty())
             return;
-        clearFaces(0, kLastTransportButton);
+        clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Play);
         playFile(Label::OutputFile, kLabTimeOutputX, kLabTimeOutputY);
         break;
     case kStopOutput:
         if (m_state.OutFileName.empty())
             return;
-        clearFaces(0, kLastTransportButton);
+        clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Stop);
         m_transport.StopMidiFile();
         break;
@@ -149,10 +139,8 @@ void MainController::MIRROR()
         m_view.setCaption(Label::OutputFile, m_state.OutFileName);
         break;
     case RunStatus::CannotRead:
-        m_view.showMessage(kCannotRead);
-        break;
     case RunStatus::CannotWrite:
-        m_view.showMessage(kCannotWrite);
+        m_view.showMessage(failureMessage(result.status));
         break;
     case RunStatus::Cancelled:
         break;

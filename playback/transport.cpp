@@ -12,11 +12,6 @@ namespace {
 
 // All-sound-off goes to each of the sixteen MIDI channels.
 constexpr int kMidiChannels = 16;
-// Transport buttons: play input, stop input, play output, stop output.
-constexpr int kPlayInButton = 0;
-constexpr int kStopInButton = 1;
-constexpr int kStopOutButton = 3;
-constexpr int kLastTransportButton = 3;
 // A song is taken as ended only after more than this many seconds were shown.
 constexpr long long kEndAfterSeconds = 10;
 constexpr double kSecondsPerMinute = 60.0;
@@ -101,12 +96,12 @@ void Transport::Timer1_Timer()
     });
     if (!ended)
         return;
-    for (int button = kPlayInButton; button <= kLastTransportButton; ++button)
+    for (int button = kPlayInput; button <= kLastTransportButton; ++button)
         m_view.setFace(button, Face::None);
     if (m_view.caption(Label::DragFile) == m_state.InFileName)
-        m_view.setFace(kStopInButton, Face::Stop);
+        m_view.setFace(kStopInput, Face::Stop);
     if (m_view.caption(Label::OutputFile) == m_state.InFileName)
-        m_view.setFace(kStopOutButton, Face::Stop);
+        m_view.setFace(kStopOutput, Face::Stop);
     StopMidiFile();
 }
 

@@ -12,6 +12,12 @@ enum class Face { None, Play, Stop, Select };
 
 // Number of image buttons (ImgBut 0 to 8).
 inline constexpr int kButtonCount = 9;
+// The transport buttons, 0 to 3; the transformation buttons follow them.
+inline constexpr int kPlayInput = 0;
+inline constexpr int kStopInput = 1;
+inline constexpr int kPlayOutput = 2;
+inline constexpr int kStopOutput = 3;
+inline constexpr int kLastTransportButton = kStopOutput;
 
 // What the logic needs of the window. The Qt window implements it; tests use a fake.
 class View {

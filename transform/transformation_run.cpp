@@ -22,6 +22,17 @@ char upper(char c)
 
 } // namespace
 
+std::string failureMessage(RunStatus status)
+{
+    switch (status) {
+    case RunStatus::CannotRead: return "CANNOT READ MIDI FILE!";
+    case RunStatus::CannotWrite: return "CANNOT WRITE MIDI FILE!";
+    case RunStatus::Written:
+    case RunStatus::Cancelled: break;
+    }
+    return {};
+}
+
 std::optional<std::string> outputFileName(const std::string& inFileName, const std::string& outSuffix)
 {
     const std::size_t slash = inFileName.rfind('/');

@@ -23,6 +23,10 @@ struct RunResult {
     std::string outFileName; // set only when status is Written
 };
 
+// The message the user sees for a run that ended so: "CANNOT READ MIDI FILE!" or
+// "CANNOT WRITE MIDI FILE!"; empty for a written or cancelled run.
+std::string failureMessage(RunStatus status);
+
 // The output path for an input path: the file name up to its first ".MID" (any case) plus
 // the suffix, in the input's folder; nullopt when the file name holds no ".MID".
 std::optional<std::string> outputFileName(const std::string& inFileName, const std::string& outSuffix);

@@ -9,18 +9,9 @@
 
 namespace {
 
-const char* reason(tonvex::RunStatus status)
+std::string reason(tonvex::RunStatus status)
 {
-    switch (status) {
-    case tonvex::RunStatus::CannotWrite:
-        return "CANNOT WRITE MIDI FILE!";
-    case tonvex::RunStatus::Cancelled:
-        return "cancelled";
-    case tonvex::RunStatus::CannotRead:
-    case tonvex::RunStatus::Written:
-        break;
-    }
-    return "CANNOT READ MIDI FILE!";
+    return status == tonvex::RunStatus::Cancelled ? "cancelled" : tonvex::failureMessage(status);
 }
 
 void usage()
@@ -49,7 +40,7 @@ int main(int argc, char** argv)
         if (result.status == tonvex::RunStatus::Written) {
             std::printf("ok %s\n", result.outFileName.c_str());
         } else {
-            std::printf("refused %s: %s\n", file.c_str(), reason(result.status));
+            std::printf("refused %s: %s\n", file.c_str(), reason(result.status).c_str());
             status = 1;
         }
     }

@@ -45,18 +45,7 @@ void paintHeader(QPainter& p, int scale) {
     p.drawImage(QPointF(16, 16), icon);
 
     const QPointF base(62, 46);
-    QPainterPath letters;
-    letters.addText(base, PanelStyle::font(32, true, -0.4), QStringLiteral("Tonvex"));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 130));
-    p.drawPath(letters.translated(0, 1.4));
-    QLinearGradient silver(0, base.y() - 24, 0, base.y() + 1);
-    silver.setColorAt(0.0, QColor(0xfa, 0xfb, 0xfc));
-    silver.setColorAt(0.5, QColor(0xd6, 0xd9, 0xdd));
-    silver.setColorAt(0.52, QColor(0xb7, 0xbb, 0xc1));
-    silver.setColorAt(1.0, QColor(0xe2, 0xe4, 0xe7));
-    p.setBrush(silver);
-    p.drawPath(letters);
+    const QPainterPath letters = PanelStyle::paintSilverName(p, base, PanelStyle::font(32, true, -0.4), 1.4, 24);
     const qreal right = letters.boundingRect().right();
     PanelStyle::paintEngravedText(p, QPointF(right + 10, 46), QStringLiteral("Version 1.0"),
                                   PanelStyle::font(11, true), PanelStyle::accent());

@@ -248,4 +248,22 @@ void PanelStyle::paintEngravedText(QPainter& p, const QPointF& baseline, const Q
     p.restore();
 }
 
+QPainterPath PanelStyle::paintSilverName(QPainter& p, const QPointF& baseline, const QFont& font,
+                                         qreal shadowDrop, qreal capHeight)
+{
+    QPainterPath letters;
+    letters.addText(baseline, font, QStringLiteral("Tonvex"));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 130));
+    p.drawPath(letters.translated(0, shadowDrop));
+    QLinearGradient silver(0, baseline.y() - capHeight, 0, baseline.y() + 1);
+    silver.setColorAt(0.0, QColor(0xfa, 0xfb, 0xfc));
+    silver.setColorAt(0.5, QColor(0xd6, 0xd9, 0xdd));
+    silver.setColorAt(0.52, QColor(0xb7, 0xbb, 0xc1));
+    silver.setColorAt(1.0, QColor(0xe2, 0xe4, 0xe7));
+    p.setBrush(silver);
+    p.drawPath(letters);
+    return letters;
+}
+
 } // namespace tonvex::assetgen

@@ -38,6 +38,9 @@ public:
     // Fine horizontal grain over an area, in device pixels so that the 2x picture gets its
     // own finer grain instead of a stretched one.
     static void paintBrushedGrain(QPainter& p, const QPainterPath& area, quint32 seed, int strength);
+    // The name in brushed silver letters with a drop shadow; returns the letters' outline.
+    static QPainterPath paintSilverName(QPainter& p, const QPointF& baseline, const QFont& font,
+                                        qreal shadowDrop, qreal capHeight);
     // Text cut into the panel: a dark edge above, a light one below.
     static void paintEngravedText(QPainter& p, const QPointF& baseline, const QString& text,
                                   const QFont& font, const QColor& colour);

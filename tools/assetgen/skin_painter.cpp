@@ -131,18 +131,7 @@ void paintTitle(QPainter& p) {
     // Name: brushed silver letters with a drop shadow.
     const QFont name = PanelStyle::font(40, true, -0.5);
     const QPointF base(26, 57);
-    QPainterPath letters;
-    letters.addText(base, name, QStringLiteral("Tonvex"));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 130));
-    p.drawPath(letters.translated(0, 1.6));
-    QLinearGradient silver(0, base.y() - 30, 0, base.y() + 1);
-    silver.setColorAt(0.0, QColor(0xfa, 0xfb, 0xfc));
-    silver.setColorAt(0.5, QColor(0xd6, 0xd9, 0xdd));
-    silver.setColorAt(0.52, QColor(0xb7, 0xbb, 0xc1));
-    silver.setColorAt(1.0, QColor(0xe2, 0xe4, 0xe7));
-    p.setBrush(silver);
-    p.drawPath(letters);
+    PanelStyle::paintSilverName(p, base, name, 1.6, 30);
 
     // Red accent bar and the model line under the name.
     p.setBrush(PanelStyle::accent());

@@ -20,8 +20,10 @@ start_test_services() {
     pactl info >/dev/null 2>&1 && xdpyinfo >/dev/null 2>&1 && break
     sleep 0.1
   done
-  pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start"; cat "$TONVEX_SERVICES_DIR/pulse.log"; }
-  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$TONVEX_SERVICES_DIR/xvfb.log"; }
+  # The window and sound tests skip themselves without these, so a failed start must not
+  # pass for a green run.
+  pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start"; cat "$TONVEX_SERVICES_DIR/pulse.log"; return 1; }
+  xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$TONVEX_SERVICES_DIR/xvfb.log"; return 1; }
   pactl set-default-sink "$TONVEX_TEST_SINK" >/dev/null 2>&1 || true
 }
 

@@ -8,8 +8,8 @@ jobs=$(nproc)
 
 # shellcheck source=tools/test-services.sh
 source "$top/tools/test-services.sh"
-start_test_services
 trap stop_test_services EXIT
+start_test_services
 
 status=0
 run_suite() { # build dir, cmake options...

@@ -1,12 +1,8 @@
 #include "stream_run.h"
 
-#include <array>
 #include <cstdint>
 
 #include "midi_bytes.h"
-#include "note_table.h"
-#include "run_state.h"
-#include "track_copier.h"
 
 namespace tonvex {
 
@@ -26,8 +22,9 @@ bool copyNumber(ByteSource& in, ByteSink& out, int count, std::uint32_t& value)
     return true;
 }
 
-// Copies the header chunk and returns its track count; false when it is not a header.
-bool copyHeader(ByteSource& in, ByteSink& out, std::uint32_t& trackCount)
+} // namespace
+
+bool detail::copyHeader(ByteSource& in, ByteSink& out, std::uint32_t& trackCount)
 {
     for (const std::uint8_t expected : midi::kHeaderId) {
         std::uint8_t byte = 0;
@@ -52,21 +49,11 @@ bool copyHeader(ByteSource& in, ByteSink& out, std::uint32_t& trackCount)
     return true;
 }
 
-} // namespace
-
 RunStatus transformStream(ByteSource& in, ByteSink& out, const Preset& preset, const YieldHook& yield)
 {
-    std::uint32_t trackCount = 0;
-    if (!copyHeader(in, out, trackCount))
-        return RunStatus::CannotRead;
-    RunState state;
-    const NoteTable table(preset);
-    for (std::uint32_t track = 0; track < trackCount; ++track) {
-        const RunStatus status = CopyTrackChunk(in, out, state, preset, table, yield);
-        if (status != RunStatus::Written)
-            return status;
-    }
-    return out.flush() ? RunStatus::Written : RunStatus::CannotWrite;
+    if (!yield)
+        return detail::transformStream(in, out, preset, detail::kGoOn);
+    return detail::transformStream(in, out, preset, yield);
 }
 
 } // namespace tonvex

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <type_traits>
+#include <utility>
+
 #include "byte_sink.h"
 #include "byte_source.h"
 #include "note_table.h"
 #include "preset.h"
 #include "run_state.h"
+#include "track_copier_impl.h"
 #include "transformation_run.h"
 
 namespace tonvex {
@@ -21,5 +25,21 @@ RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const P
 // `table` must be NoteTable(preset).
 RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
                          const YieldHook& yield);
+
+// Both again with a hook the compiler can inline; it is copied first, as a YieldHook would be.
+template <InlineYieldHook Hook>
+RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, Hook&& yield)
+{
+    std::decay_t<Hook> hook(std::forward<Hook>(yield));
+    return detail::TrackCopier<std::decay_t<Hook>>(in, out, state, preset, NoteTable(preset), hook).copyChunk();
+}
+
+template <InlineYieldHook Hook>
+RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
+                         Hook&& yield)
+{
+    std::decay_t<Hook> hook(std::forward<Hook>(yield));
+    return detail::TrackCopier<std::decay_t<Hook>>(in, out, state, preset, table, hook).copyChunk();
+}
 
 } // namespace tonvex

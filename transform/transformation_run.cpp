@@ -1,19 +1,14 @@
 #include "transformation_run.h"
 
-#include "file_byte_sink.h"
-#include "file_byte_source.h"
-#include "stream_run.h"
-#include "temporary_file.h"
+#include <string_view>
+
+#include "track_copier_impl.h"
 
 namespace tonvex {
 
 namespace {
 
 constexpr std::string_view kMidiMark = ".MID";
-
-// Input and output buffers of a run: fewer, larger reads and writes than the streams'
-// defaults, still a fixed amount of memory whatever the file's size.
-constexpr std::size_t kRunBufferSize = 256 * 1024;
 
 char upper(char c)
 {
@@ -48,22 +43,9 @@ std::optional<std::string> outputFileName(const std::string& inFileName, const s
 
 RunResult MIRROR(const std::string& inFileName, const Preset& preset, const YieldHook& yield)
 {
-    const std::optional<std::string> outFileName = outputFileName(inFileName, preset.OutSuffix);
-    if (!outFileName)
-        return {RunStatus::CannotRead, {}};
-    FileByteSource in(inFileName, kRunBufferSize);
-    if (!in.isOpen())
-        return {RunStatus::CannotRead, {}};
-    TemporaryFile temporary(*outFileName);
-    if (!temporary.isOpen())
-        return {RunStatus::CannotWrite, {}};
-    FileByteSink out(temporary.fd(), kRunBufferSize);
-    const RunStatus status = transformStream(in, out, preset, yield);
-    if (status != RunStatus::Written)
-        return {status, {}};
-    if (!temporary.commit())
-        return {RunStatus::CannotWrite, {}};
-    return {RunStatus::Written, *outFileName};
+    if (!yield)
+        return detail::mirror(inFileName, preset, detail::kGoOn);
+    return detail::mirror(inFileName, preset, yield);
 }
 
 } // namespace tonvex

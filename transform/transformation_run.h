@@ -1,22 +1,14 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "preset.h"
+#include "run_status.h"
 
 namespace tonvex {
-
-// Called before every MIDI event; returning false cancels the run.
-using YieldHook = std::function<bool()>;
-
-enum class RunStatus {
-    Written,     // the output is complete at outFileName
-    CannotRead,  // input unreadable or malformed, or no output name can be formed
-    CannotWrite, // the output could not be created or written
-    Cancelled,   // the yield hook asked to stop
-};
 
 struct RunResult {
     RunStatus status = RunStatus::CannotRead;
@@ -36,4 +28,20 @@ std::optional<std::string> outputFileName(const std::string& inFileName, const s
 // left behind and an existing output is untouched.
 RunResult MIRROR(const std::string& inFileName, const Preset& preset, const YieldHook& yield);
 
+namespace detail {
+template <class Hook>
+RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yield);
+} // namespace detail
+
+// MIRROR with a hook the compiler can inline; it is copied first, as a YieldHook would be.
+// Not an overload of MIRROR, so that MIRROR still names one function that can be passed on.
+template <InlineYieldHook Hook>
+RunResult MIRRORInline(const std::string& inFileName, const Preset& preset, Hook&& yield)
+{
+    std::decay_t<Hook> hook(std::forward<Hook>(yield));
+    return detail::mirror(inFileName, preset, hook);
+}
+
 } // namespace tonvex
+
+#include "transformation_run_impl.h"

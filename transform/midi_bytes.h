@@ -29,10 +29,13 @@ inline constexpr int kOctave = 12;
 
 inline constexpr int kMaxQuantityBytes = 4; // a variable-length quantity holds 28 bits at most
 
-// Meta types a file may carry: 0x00..0x07 and 0x20..0x7F.
+inline constexpr std::uint8_t kHighestMetaType = 0x7F; // meta types are 7-bit
+
+// Meta types a file may carry: any 7-bit type. 0x08..0x0F are text types that real files use
+// (program and device names); readers skip the rest of them by their length.
 constexpr bool isAcceptedMetaType(std::uint8_t type)
 {
-    return type <= 0x07 || (type >= 0x20 && type <= 0x7F);
+    return type <= kHighestMetaType;
 }
 
 // Data bytes after a channel status byte: one for program change and channel pressure.

@@ -109,7 +109,7 @@ private:
                 if (!has(1))
                     return false;
                 const std::uint8_t type = m_file[m_at++];
-                if ((type >= 0x08 && type <= 0x1F) || type >= 0x80)
+                if (type >= 0x80)
                     return false;
                 const auto length = quantity();
                 if (!length || !skip(*length))

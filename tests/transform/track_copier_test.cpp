@@ -121,15 +121,18 @@ TEST(TrackCopierTest, AcceptedMetaEventsAreCopiedWithTheirWholeLength)
         {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}, // time signature
         {0x00, 0xFF, 0x59, 0x02, 0xFD, 0x00},             // key signature
         {0x00, 0xFF, 0x7F, 0x03, 0x00, 0x00, 0x41},       // sequencer specific
-        {0x00, 0xFF, 0x07, 0x00},                         // cue point, last text type
+        {0x00, 0xFF, 0x07, 0x00},                         // cue point
+        {0x00, 0xFF, 0x08, 0x02, 0x50, 0x31},             // program name
+        {0x00, 0xFF, 0x0A, 0x01, 0x61},                   // reserved text type
+        {0x00, 0xFF, 0x1F, 0x00},                         // last type below the named ones
         longText,
     });
     expectMirrored(events, events);
 }
 
-TEST(TrackCopierTest, MetaTypesOutsideTheAcceptedRangesAreRefused)
+TEST(TrackCopierTest, MetaTypesWithTheTopBitSetAreRefused)
 {
-    for (const int type : {0x08, 0x10, 0x1F, 0x80, 0xA0, 0xFF})
+    for (const int type : {0x80, 0xA0, 0xFF})
         expectUnreadable({0x00, 0xFF, static_cast<std::uint8_t>(type), 0x00});
 }
 

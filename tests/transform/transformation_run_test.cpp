@@ -18,7 +18,7 @@ using test::writeFile;
 
 const Bytes kInput = test::singleTrack({0x00, 0x90, 67, 0x40, 0x60, 0x80, 67, 0x00});
 const Bytes kMirrored = test::singleTrack({0x00, 0x90, 65, 0x40, 0x60, 0x80, 65, 0x00});
-const Bytes kBroken = test::singleTrack({0x00, 0xFF, 0x08, 0x00}); // refused meta type
+const Bytes kBroken = test::singleTrack({0x00, 0xFF, 0x80, 0x00}); // refused meta type
 
 const YieldHook kGoOn = [] { return true; };
 

@@ -1,8 +1,8 @@
 #include "main_controller.h"
 
-#include <algorithm>
-#include <cctype>
 #include <utility>
+
+#include "midi_mark.h"
 
 namespace tonvex {
 namespace {
@@ -12,14 +12,6 @@ constexpr int kLabTimeInputX = 185;
 constexpr int kLabTimeInputY = 153;
 constexpr int kLabTimeOutputX = 250;
 constexpr int kLabTimeOutputY = 219;
-
-bool namesMidiFile(const std::string& path)
-{
-    std::string upper = path;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper.find(".MID") != std::string::npos;
-}
 
 } // namespace
 
@@ -40,7 +32,7 @@ void MainController::DragFile_OLEDragDrop(const std::vector<std::string>& paths)
     if (m_transforming || m_closing)
         return;
     for (const auto& path : paths) {
-        if (!namesMidiFile(path))
+        if (!holdsMidiMark(path))
             continue;
         m_state.InFileName = path;
         m_view.setCaption(Label::DragFile, m_state.InFileName);

@@ -2,20 +2,10 @@
 
 #include <string_view>
 
+#include "midi_mark.h"
 #include "track_copier_impl.h"
 
 namespace tonvex {
-
-namespace {
-
-constexpr std::string_view kMidiMark = ".MID";
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-} // namespace
 
 std::string failureMessage(RunStatus status)
 {
@@ -32,11 +22,8 @@ std::optional<std::string> outputFileName(const std::string& inFileName, const s
 {
     const std::size_t slash = inFileName.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    std::string name = inFileName.substr(nameStart);
-    for (char& c : name)
-        c = upper(c);
-    const std::size_t mark = name.find(kMidiMark);
-    if (mark == std::string::npos)
+    const std::size_t mark = findMidiMark(std::string_view(inFileName).substr(nameStart));
+    if (mark == std::string_view::npos)
         return std::nullopt;
     return inFileName.substr(0, nameStart + mark) + outSuffix;
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <clocale>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -176,6 +178,22 @@ TEST_F(MainControllerTest, AcceptsAnyPathHoldingDotMidInAnyCase)
         EXPECT_EQ(controller.state().InFileName, path);
         EXPECT_EQ(view.captions[Label::DragFile], path);
     }
+}
+
+TEST_F(MainControllerTest, NamesAreTestedTheSameInATurkishLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "tr_TR.UTF-8"))
+        GTEST_SKIP() << "no tr_TR.UTF-8 locale (localedef -i tr_TR -f UTF-8 tr_TR.UTF-8)";
+    // Where the C library upper-cases 'i' to 'I', this case proves nothing.
+    const bool dotted = std::toupper('i') != 'I';
+    controller.DragFile_OLEDragDrop({"/a/song.mid"});
+    controller.ImgBut_MouseDown(4);
+    std::setlocale(LC_ALL, previous.c_str());
+    if (!dotted)
+        GTEST_SKIP() << "toupper('i') is 'I' in tr_TR.UTF-8 here";
+    EXPECT_EQ(controller.state().InFileName, "/a/song.mid");
+    EXPECT_EQ(controller.state().OutFileName, "/a/song_Mirror.mid");
 }
 
 TEST_F(MainControllerTest, DropWithoutMidiPathChangesNothing)

@@ -19,7 +19,7 @@ MainController::MainController(View& view, RootFactory createRoot, Transformatio
     : m_view(view),
       m_transport(m_state, m_engine, m_view),
       m_lifecycle(m_state, m_engine, m_view, m_transport, std::move(createRoot)),
-      m_loader(m_state, m_engine, m_view, m_lifecycle),
+      m_loader(m_state, m_engine, m_view, m_lifecycle, [this] { return m_closing; }),
       m_transform(std::move(transform))
 {
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "skip.h"
@@ -55,8 +56,9 @@ std::uint32_t firstTempoMicros(std::span<const std::uint8_t> bytes)
     return byteAt(at) << 16 | byteAt(at + 1) << 8 | byteAt(at + 2);
 }
 
-InputLoader::InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle)
-    : m_state(state), m_engine(engine), m_view(view), m_lifecycle(lifecycle)
+InputLoader::InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle,
+                         Abandoned abandoned)
+    : m_state(state), m_engine(engine), m_view(view), m_lifecycle(lifecycle), m_abandoned(std::move(abandoned))
 {
 }
 
@@ -64,8 +66,12 @@ void InputLoader::OpenMIDIFIle()
 {
     auto& e = m_engine;
     m_lifecycle.CloseDevice();
+    if (abandoned())
+        return;
     m_lifecycle.Initialize();
     m_view.processEvents();
+    if (abandoned())
+        return;
 
     std::vector<std::uint8_t> bytes;
     attempt([&] { bytes = readWholeFile(m_state.InFileName); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "engine_lifecycle.h"
@@ -17,19 +18,27 @@ std::uint32_t firstTempoMicros(std::span<const std::uint8_t> bytes);
 // Makes InFileName ready to be heard in a freshly built engine.
 class InputLoader {
 public:
-    InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle);
+    // True once the program is closing: a load interrupted by the close goes no further.
+    using Abandoned = std::function<bool()>;
 
-    // Rebuilds the engine and loads InFileName into it; failed steps leave their targets as they were.
+    InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle,
+                Abandoned abandoned = {});
+
+    // Rebuilds the engine and loads InFileName into it; failed steps leave their targets as they
+    // were. When the program starts closing while the load lets window events run, the load
+    // stops there: the close has released the engine, and nothing may build it again.
     void OpenMIDIFIle();
 
 private:
     // Starts and stops the segment once to read the engine's own tempo.
     void TempoProbe();
+    bool abandoned() const { return m_abandoned && m_abandoned(); }
 
     MainState& m_state;
     EngineSlots& m_engine;
     View& m_view;
     EngineLifecycle& m_lifecycle;
+    Abandoned m_abandoned;
 };
 
 } // namespace tonvex

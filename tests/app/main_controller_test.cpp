@@ -442,6 +442,32 @@ TEST_F(MainControllerTest, CloseReleasesTheEngineBeforeQuitting)
     EXPECT_TRUE(engine.calls.empty());
 }
 
+// A close during the load's first or second pass of window events: the engine's release in
+// CloseDevice, or the one after the rebuild.
+class CloseDuringLoad : public MainControllerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CloseDuringLoad, NothingOfTheLoadRunsAfterTheClose)
+{
+    controller.DragFile_OLEDragDrop({kSong});
+    int passes = 0;
+    view.onProcessEvents = [&] {
+        if (++passes == GetParam())
+            controller.Shut_Click();
+    };
+    forget();
+
+    controller.ImgBut_MouseDown(kPlayInput);
+
+    ASSERT_TRUE(view.quitRequested);
+    const long quit = indexOf("view:quit");
+    for (const char* step : {"InitAudio", "LoadSegment", "PlaySegmentEx"})
+        EXPECT_EQ(indexOf(step, static_cast<std::size_t>(quit)), -1) << step << " after the close";
+    EXPECT_EQ(engine.openPerformances, 0);
+    EXPECT_FALSE(view.timerEnabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(EitherPass, CloseDuringLoad, ::testing::Values(1, 2));
+
 TEST_F(MainControllerTest, CloseBeforeAnyFileOnlyQuits)
 {
     controller.Shut_Click();

@@ -1,5 +1,10 @@
-// Press to sound and playback CPU of the FluidSynth engine, measured at a PulseAudio null sink
-// (run through run.sh, which starts a private server). Prints the figures.
+// Drops, press to sound and playback CPU of the FluidSynth engine, measured at a PulseAudio
+// null sink (run through run.sh, which starts a private server). Prints the figures.
+//
+// Drops: the window thread's time (wall clock and its own CPU) in the drop handler, the first
+// drop of a session once the SoundFont read at start-up is done and the drops after it; the
+// time from start-up to the SoundFont being ready; a drop at the very start, which waits for
+// what is left of the read; and for comparison a first drop that reads the SoundFont itself.
 //
 // Press to sound: from the start of the play-input press (OpenMIDIFIle, then PlayMidiFile,
 // with the SoundFont already loaded by the earlier drop) to the first non-silent frame the
@@ -23,8 +28,10 @@
 
 #include "bench_view.h"
 #include "engine_lifecycle.h"
+#include "fluid_preparation.h"
 #include "fluid_root.h"
 #include "input_loader.h"
+#include "main_controller.h"
 #include "sink_recorder.h"
 #include "smf_builder.h"
 #include "transport.h"
@@ -105,6 +112,83 @@ test::Bytes denseSong(int seconds)
     return test::smfFile(tracks, 96);
 }
 
+// CPU time of the calling thread.
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+struct DropTime {
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+// One drop of `song` on the window, timed on this (the window's) thread.
+DropTime timeDrop(MainController& controller, const std::string& song)
+{
+    const double cpu = threadCpuMs();
+    const Clock::time_point start = Clock::now();
+    controller.DragFile_OLEDragDrop({song});
+    return {ms(Clock::now() - start), threadCpuMs() - cpu};
+}
+
+const Transformation kNoTransformation = [](const std::string&, const Preset&, const YieldHook&) {
+    return RunResult{};
+};
+
+void measureDrops(const std::string& song)
+{
+    constexpr int kLaterDrops = 10;
+    bench::BenchView view(song);
+
+    // Start-up as the program does it, then the first drop once the worker is done.
+    const Clock::time_point startUp = Clock::now();
+    auto preparation = std::make_shared<FluidPreparation>();
+    double readyMs = 0;
+    {
+        MainController controller(view, fluidRootFactory(preparation), kNoTransformation);
+        while (!preparation->ready())
+            std::this_thread::sleep_for(1ms);
+        readyMs = ms(Clock::now() - startUp);
+        std::this_thread::sleep_for(kQuiet);
+        const DropTime first = timeDrop(controller, song);
+        std::vector<double> laterWall, laterCpu;
+        for (int i = 0; i < kLaterDrops; ++i) {
+            std::this_thread::sleep_for(100ms);
+            const DropTime later = timeDrop(controller, song);
+            laterWall.push_back(later.wallMs);
+            laterCpu.push_back(later.cpuMs);
+        }
+        controller.Shut_Click();
+        std::printf("start-up to SoundFont ready (worker thread): %.1f ms\n", readyMs);
+        std::printf("first drop, window thread: %.1f ms wall, %.1f ms CPU (target < 50 ms)\n", first.wallMs,
+                    first.cpuMs);
+        std::printf("later drops, window thread, %d drops: median %.1f ms wall (max %.1f), median %.1f ms CPU\n",
+                    kLaterDrops, median(laterWall), maxOf(laterWall), median(laterCpu));
+    }
+
+    // A drop at once: it waits only for what is left of the read.
+    {
+        const Clock::time_point start = Clock::now();
+        MainController controller(view, fluidRootFactory(), kNoTransformation);
+        const DropTime early = timeDrop(controller, song);
+        controller.Shut_Click();
+        std::printf("drop at start-up, before the SoundFont is ready: done %.1f ms after start-up, "
+                    "%.1f ms of window-thread CPU\n", ms(Clock::now() - start), early.cpuMs);
+    }
+
+    // As before the worker: the first drop reads the SoundFont on the window thread.
+    {
+        MainController controller(view, [] { return createFluidRoot(); }, kNoTransformation);
+        const DropTime first = timeDrop(controller, song);
+        controller.Shut_Click();
+        std::printf("first drop reading the SoundFont on the window thread: %.1f ms wall, %.1f ms CPU\n",
+                    first.wallMs, first.cpuMs);
+    }
+}
+
 pid_t spawnQuiet(const std::vector<std::string>& args)
 {
     posix_spawn_file_actions_t actions;
@@ -141,6 +225,9 @@ int main(int argc, char** argv)
     recorder.waitForFrames(1, 3000ms);
     std::this_thread::sleep_for(1s); // the null sink keeps time only with a low-latency reader
 
+    std::printf("song: %s\n", song.c_str());
+    measureDrops(song);
+
     MainState state;
     EngineSlots engine;
     bench::BenchView view(song);
@@ -148,11 +235,9 @@ int main(int argc, char** argv)
     EngineLifecycle lifecycle(state, engine, view, transport, fluidRootFactory());
     InputLoader loader(state, engine, view, lifecycle);
 
-    // The drop: the first load builds the root and loads the SoundFont.
+    // The drop: the first load builds the root on the prepared SoundFont.
     state.InFileName = song;
-    Clock::time_point start = Clock::now();
     loader.OpenMIDIFIle();
-    const double dropMs = ms(Clock::now() - start);
     if (!engine.SongSegment) {
         std::fprintf(stderr, "the engine could not load %s\n", song.c_str());
         return 1;
@@ -161,6 +246,7 @@ int main(int argc, char** argv)
 
     std::vector<double> callMs, soundMs;
     int silent = 0;
+    Clock::time_point start;
     for (int i = 0; i < kPresses; ++i) {
         const std::size_t from = recorder.frames();
         start = Clock::now();
@@ -228,8 +314,7 @@ int main(int argc, char** argv)
     transport.StopMidiFile();
     lifecycle.CloseDevice();
 
-    std::printf("song: %s\nSoundFont: %s\n", song.c_str(), soundFont.c_str());
-    std::printf("first load (drop, SoundFont load included): %.1f ms\n", dropMs);
+    std::printf("SoundFont: %s\n", soundFont.c_str());
     std::printf("press to sound, engine (OpenMIDIFIle + PlayMidiFile to first sound), %zu presses: "
                 "median %.1f ms, max %.1f ms (target < 100 ms)%s\n",
                 soundMs.size(), median(soundMs), maxOf(soundMs), silent ? " (some presses silent!)" : "");

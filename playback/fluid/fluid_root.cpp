@@ -2,6 +2,7 @@
 
 #include "fluid_loader.h"
 #include "fluid_performance.h"
+#include "fluid_preparation.h"
 
 namespace tonvex {
 
@@ -24,7 +25,14 @@ std::unique_ptr<MusicRoot> createFluidRoot()
 
 RootFactory fluidRootFactory()
 {
-    return [] { return createFluidRoot(); };
+    return fluidRootFactory(std::make_shared<FluidPreparation>());
+}
+
+RootFactory fluidRootFactory(std::shared_ptr<FluidPreparation> preparation)
+{
+    return [preparation = std::move(preparation)]() -> std::unique_ptr<MusicRoot> {
+        return std::make_unique<FluidRoot>(preparation->take());
+    };
 }
 
 } // namespace tonvex

@@ -25,8 +25,13 @@ private:
 // The FluidSynth engine's root; throws EngineError when no SoundFont can be loaded.
 std::unique_ptr<MusicRoot> createFluidRoot();
 
-// A factory for the engine lifecycle that makes FluidSynth roots; the root it makes throws
-// EngineError when no SoundFont can be loaded.
+// A factory for the engine lifecycle that makes FluidSynth roots. It starts reading the
+// SoundFont on a worker thread at once; the first root takes that synthesizer, waiting for
+// what is left of the read. Making a root throws EngineError when no SoundFont can be loaded.
 RootFactory fluidRootFactory();
+
+class FluidPreparation;
+// The same on a preparation already started, which the factory shares.
+RootFactory fluidRootFactory(std::shared_ptr<FluidPreparation> preparation);
 
 } // namespace tonvex

@@ -4,13 +4,18 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "fluid_log.h"
+#include "fluid_preparation.h"
 #include "fluid_root.h"
 #include "smf_builder.h"
 
@@ -220,6 +225,32 @@ TEST(FluidLogPath, FollowsTheCacheDirectory)
     }
     EnvOverride relative("XDG_CACHE_HOME", "relative"); // not absolute: ignored
     EXPECT_EQ(fluidLogPath(), std::filesystem::path("/home/someone/.cache/tonvex/tonvex.log"));
+}
+
+TEST(FluidPreparation, ReadsOnTheWorkerAndTriesAFailedReadAgainOnTheNextTake)
+{
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<std::thread::id> makers;
+    std::mutex makersMutex;
+    bool fail = true;
+    FluidPreparation preparation([&]() -> std::shared_ptr<FluidCore> {
+        released.wait();
+        std::lock_guard lock(makersMutex);
+        makers.push_back(std::this_thread::get_id());
+        if (fail)
+            throw EngineError("no SoundFont");
+        return nullptr;
+    });
+    EXPECT_FALSE(preparation.ready()) << "the read has not finished";
+    release.set_value();
+    EXPECT_THROW(preparation.take(), EngineError) << "the worker's failure reaches the first root";
+    EXPECT_TRUE(preparation.ready());
+    fail = false;
+    EXPECT_NO_THROW(preparation.take()) << "a failed read is tried again";
+    ASSERT_EQ(makers.size(), 2u);
+    EXPECT_NE(makers[0], std::this_thread::get_id()) << "the first read runs on the worker";
+    EXPECT_EQ(makers[1], std::this_thread::get_id());
 }
 
 } // namespace

@@ -1,16 +1,22 @@
 #include "fluid_performance.h"
 
-#include <array>
 #include <cmath>
 
+#include "fluid_driver_output.h"
 #include "fluid_segment.h"
 #include "fluid_segment_state.h"
+#include "pulse_output.h"
 
 namespace tonvex {
 namespace {
 
-// FluidSynth's own drivers, in the order tried: PulseAudio also serves PipeWire desktops.
-constexpr std::array kAudioDrivers = {"pulseaudio", "alsa"};
+using namespace std::chrono_literals;
+
+// Often enough that a returning server is heard again within a second, rarely enough to cost
+// nothing while it stays away.
+constexpr auto kReopenInterval = 500ms;
+// Tried when no PulseAudio server answers.
+constexpr const char* kFallbackDriver = "alsa";
 constexpr int kAllChannels = -1;     // FluidSynth's channel wildcard
 constexpr double kDefaultTempo = 120.0;
 constexpr float kMinMasterTempo = 0.01f;
@@ -23,13 +29,6 @@ constexpr int kNoteOn = 0x90;
 constexpr int kProgramChange = 0xC0;
 constexpr int kPitchBend = 0xE0;
 
-// The audio driver's callback: the synthesizer rendered under the core's render lock.
-int renderBlock(void* core, int frames, int, float*[], int outputs, float* out[])
-{
-    static_cast<FluidCore*>(core)->render(frames, outputs, out);
-    return FLUID_OK;
-}
-
 FluidSegment& fluidSegment(Segment& segment)
 {
     auto* fluid = dynamic_cast<FluidSegment*>(&segment);
@@ -40,7 +39,10 @@ FluidSegment& fluidSegment(Segment& segment)
 
 } // namespace
 
-FluidPerformance::FluidPerformance(std::shared_ptr<FluidCore> core) : m_core(std::move(core)) {}
+FluidPerformance::FluidPerformance(std::shared_ptr<FluidCore> core)
+    : m_core(std::move(core)), m_reopenInterval(kReopenInterval)
+{
+}
 
 FluidPerformance::~FluidPerformance()
 {
@@ -57,24 +59,19 @@ void FluidPerformance::requireOpen() const
         throw EngineError("the performance was closed down");
 }
 
-void FluidPerformance::openDriver()
+void FluidPerformance::openOutput()
 {
-    for (const char* name : kAudioDrivers) {
-        fluid_settings_setstr(m_core->settings(), "audio.driver", name);
-        m_driver.reset(new_fluid_audio_driver2(m_core->settings(), renderBlock, m_core.get()));
-        if (m_driver) {
-            m_driverName = name;
-            return;
-        }
-    }
-    m_driverName = "";
+    // PulseAudio first: it also serves PipeWire desktops.
+    if ((m_output = PulseOutput::open(m_core, m_reopenInterval)))
+        return;
+    if ((m_output = FluidDriverOutput::open(m_core, kFallbackDriver)))
+        return;
     throw EngineError("no audio output could be opened");
 }
 
-void FluidPerformance::closeDriver()
+const char* FluidPerformance::driverName() const
 {
-    m_driver.reset();
-    m_driverName = "";
+    return m_output && m_output->connected() ? m_output->name() : "";
 }
 
 void FluidPerformance::InitAudio(std::uint32_t, const AudioParams&, int, int performanceChannels)
@@ -90,7 +87,7 @@ void FluidPerformance::InitAudio(std::uint32_t, const AudioParams&, int, int per
     fluid_synth_system_reset(m_core->synth());
     fluid_synth_set_gain(m_core->synth(), m_core->defaultGain());
     try {
-        openDriver();
+        openOutput();
     } catch (...) {
         m_core->releaseOutput(this);
         throw;
@@ -149,6 +146,7 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
     }
     m_song = fluid.song();
     m_playback = playback;
+    m_output->setReopening(true);
     return std::make_unique<FluidSegmentState>(std::move(playback));
 }
 
@@ -162,8 +160,11 @@ void FluidPerformance::StopEx(Segment& segment, std::int64_t, std::uint32_t)
 {
     requireOpen();
     FluidSegment& fluid = fluidSegment(segment);
-    if (m_playback && m_playback->plays(fluid.song().get()))
+    if (m_playback && m_playback->plays(fluid.song().get())) {
         m_playback->stop();
+        if (m_output)
+            m_output->setReopening(false);
+    }
 }
 
 bool FluidPerformance::IsPlaying(Segment& segment, SegmentState& state)
@@ -205,12 +206,17 @@ void FluidPerformance::CloseDown()
     if (m_closed)
         return;
     m_closed = true;
-    // Audio driver, then player; the synthesizer stays with the root.
-    closeDriver();
-    if (m_playback)
-        m_playback->release();
-    m_playback.reset();
-    fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
+    // Audio output, then player; the synthesizer stays with the root.
+    m_output.reset();
+    {
+        // An output thread left behind in a call to a hung server keeps off the player
+        // while it goes.
+        std::lock_guard lock(m_core->renderMutex());
+        if (m_playback)
+            m_playback->release();
+        m_playback.reset();
+        fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
+    }
     m_core->releaseOutput(this);
     m_audioReady = false;
     m_song.reset();

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
-#include <fluidsynth.h>
-
+#include "audio_output.h"
 #include "engine.h"
 #include "fluid_core.h"
 #include "fluid_playback.h"
@@ -11,8 +11,9 @@
 
 namespace tonvex {
 
-// A performance on the program's one synthesizer: the audio driver while it is open and the
-// player of the song it last started.
+// A performance on the program's one synthesizer: the audio output while it is open and the
+// player of the song it last started. While a song plays, an output whose server went away
+// is reopened in the background; the song goes on from where the sound stopped.
 class FluidPerformance : public Performance {
 public:
     explicit FluidPerformance(std::shared_ptr<FluidCore> core);
@@ -38,24 +39,22 @@ public:
 
     // Makes the song the one whose tempo GetTempo answers; throws EngineError once closed down.
     void prepare(std::shared_ptr<const SmfSong> song);
-    // Name of the audio driver in use ("pulseaudio", "alsa"), empty when none is open.
-    const char* driverName() const { return m_driverName; }
+    // Name of the audio driver in use ("pulseaudio", "alsa"); empty when none is open, and
+    // while the one open is lost.
+    const char* driverName() const;
+    // How often a lost output is tried again; for the next InitAudio.
+    void setReopenInterval(std::chrono::milliseconds interval) { m_reopenInterval = interval; }
 
 private:
-    struct DriverDeleter {
-        void operator()(fluid_audio_driver_t* d) const { delete_fluid_audio_driver(d); }
-    };
-
     void requireOpen() const;
-    void openDriver();
-    void closeDriver();
+    void openOutput();
 
     std::shared_ptr<FluidCore> m_core;
     // Released before the player it renders, which goes before the synthesizer.
-    std::unique_ptr<fluid_audio_driver_t, DriverDeleter> m_driver;
+    std::unique_ptr<AudioOutput> m_output;
     std::shared_ptr<FluidPlayback> m_playback;
     std::shared_ptr<const SmfSong> m_song;
-    const char* m_driverName = "";
+    std::chrono::milliseconds m_reopenInterval;
     float m_masterTempo = 1.0f;
     bool m_audioReady = false;
     bool m_closed = false;

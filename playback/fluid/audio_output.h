@@ -1,0 +1,19 @@
+#pragma once
+
+namespace tonvex {
+
+// An open audio output that pulls the synthesizer's sound on a thread of its own.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // The driver's name: "pulseaudio" or "alsa".
+    virtual const char* name() const = 0;
+    // False while the output is lost (its server went away) and not yet reopened.
+    virtual bool connected() const = 0;
+    // While on, a lost output is reopened again and again until it answers; off ends the
+    // retrying. An output that cannot tell it was lost ignores this.
+    virtual void setReopening(bool on) = 0;
+};
+
+} // namespace tonvex

@@ -12,6 +12,8 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QMimeData>
 #include <QProcess>
 #include <QScreen>
@@ -19,10 +21,13 @@
 #include <QTest>
 #include <QUrl>
 
+#include "command_line.h"
 #include "drop_label.h"
 #include "fake_engine.h"
 #include "fluid_root.h"
 #include "image_button.h"
+#include "instance_channel.h"
+#include "window_handover.h"
 
 namespace tonvex {
 namespace {
@@ -198,6 +203,124 @@ TEST(DesktopWindow, DropMirrorPlayAndStopWithTheRealEngine)
 
     recorder.kill();
     recorder.waitForFinished(2000);
+}
+
+// The real program, as a launcher starts it, on Qt's display-less platform and with a
+// runtime folder of its own.
+class DesktopSession : public ::testing::Test {
+protected:
+    using Claim = InstanceChannel::Claim;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid() && folder.isValid());
+        ASSERT_TRUE(QDir(folder.path()).mkdir("sub"));
+    }
+
+    std::unique_ptr<QProcess> start(const QStringList& arguments, const QString& startupId = {})
+    {
+        auto program = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        environment.insert("DESKTOP_STARTUP_ID", startupId);
+        program->setProcessEnvironment(environment);
+        program->setWorkingDirectory(folder.filePath("sub"));
+        program->start(TONVEX_PROGRAM, arguments);
+        EXPECT_TRUE(program->waitForStarted(5000));
+        return program;
+    }
+
+    // Runs this process's event loop, so that a channel held here answers, until the
+    // program ends; returns how long it ran in milliseconds.
+    static qint64 waitForEnd(QProcess& program)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (program.state() != QProcess::NotRunning && clock.elapsed() < 10000)
+            QTest::qWait(2);
+        return clock.elapsed();
+    }
+
+    bool listening() const
+    {
+        QLocalSocket probe;
+        probe.connectToServer(runtime.filePath("tonvex.socket"));
+        return probe.waitForConnected(100);
+    }
+
+    QTemporaryDir runtime;
+    QTemporaryDir folder;
+};
+
+TEST_F(DesktopSession, SecondStartHandsItsFilesToTheFirstAsAbsolutePathsAndEndsAtOnce)
+{
+    InstanceChannel first(runtime.path());
+    ASSERT_EQ(first.claim({}, std::chrono::milliseconds(100)), Claim::First);
+    std::vector<Handover> received;
+    first.onHandover = [&](const Handover& request) { received.push_back(request); };
+
+    auto second = start({"Song.mid", "../Up Beat.MID", "file:///music/Other%20Tune.mid",
+                         "https://example.org/remote.mid", "notes.txt", "--", "-dash.mid"},
+                        "launcher-7_TIME4242");
+    const qint64 took = waitForEnd(*second);
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0) << second->readAllStandardError().toStdString();
+    EXPECT_LT(took, 1000);
+
+    for (int i = 0; i < 100 && received.empty(); ++i)
+        QTest::qWait(10);
+    ASSERT_EQ(received.size(), 1u);
+    const QString sub = folder.filePath("sub");
+    EXPECT_EQ(received[0].paths, (QStringList{sub + "/Song.mid", folder.filePath("Up Beat.MID"), "/music/Other Tune.mid",
+                                              sub + "/notes.txt", sub + "/-dash.mid"}));
+    EXPECT_EQ(received[0].startupId, "launcher-7_TIME4242");
+}
+
+TEST_F(DesktopSession, AWindowThatCrashedLeavesNothingThatStopsTheNextStart)
+{
+    auto crashed = start({});
+    for (int i = 0; i < 500 && !listening(); ++i)
+        QTest::qWait(20);
+    ASSERT_TRUE(listening());
+    crashed->kill();
+    crashed->waitForFinished(5000);
+    ASSERT_TRUE(QFileInfo::exists(runtime.filePath("tonvex.socket")));
+    ASSERT_FALSE(listening());
+
+    auto next = start({});
+    for (int i = 0; i < 500 && !listening() && next->state() == QProcess::Running; ++i)
+        QTest::qWait(20);
+    ASSERT_TRUE(listening()) << next->readAllStandardError().toStdString();
+
+    // Now a window runs: a further start hands over to it rather than opening another.
+    auto further = start({"Song.mid"});
+    const qint64 took = waitForEnd(*further);
+    EXPECT_EQ(further->exitCode(), 0) << further->readAllStandardError().toStdString();
+    EXPECT_LT(took, 1000);
+    EXPECT_EQ(next->state(), QProcess::Running);
+    next->kill();
+    next->waitForFinished(5000);
+}
+
+TEST_F(DesktopSession, FilesOfTheFirstStartOpenAsOneDropOnceTheEventLoopRuns)
+{
+    for (const char* name : {"Song.mid", "Other Tune.MID"})
+        ASSERT_TRUE(QFile::copy(TONVEX_TESTDATA_DIR "/Tonejs_Midi/examples/bach_846.mid", folder.filePath(name)));
+    test::FakeEngine engine;
+    MainWindow window(engine.rootFactory());
+    window.show();
+    WindowHandover handover(window);
+
+    const QString other = folder.filePath("Other Tune.MID");
+    handover.openLater(CommandLine::localPaths({"Song.mid", QUrl::fromLocalFile(other).toString(), "notes.txt"},
+                                               QDir(folder.path())));
+    EXPECT_EQ(window.caption(Label::DragFile), "");
+    for (int i = 0; i < 100 && window.caption(Label::DragFile).empty(); ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(window.caption(Label::DragFile), other.toStdString());
+    EXPECT_EQ(engine.callsOf("LoadSegment"), (std::vector<std::string>{"LoadSegment(" + folder.filePath("Song.mid").toStdString() + ")",
+                                                                      "LoadSegment(" + other.toStdString() + ")"}));
 }
 
 } // namespace

@@ -19,10 +19,21 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event)
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
+    if (endsClick(event, rect()))
+        click();
+}
+
+bool ClickableLabel::endsClick(const QMouseEvent* event, const QRect& area)
+{
     if (event->button() != Qt::LeftButton || !m_leftDown)
-        return;
+        return false;
     m_leftDown = false;
-    if (rect().contains(event->position().toPoint()) && onClick)
+    return area.contains(event->position().toPoint());
+}
+
+void ClickableLabel::click()
+{
+    if (onClick)
         onClick();
 }
 

@@ -17,6 +17,9 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // True when this release ends a left-button press that began here, inside `area`.
+    bool endsClick(const QMouseEvent* event, const QRect& area);
+    void click();
 
 private:
     bool m_leftDown = false;

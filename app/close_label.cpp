@@ -4,26 +4,30 @@
 
 namespace tonvex {
 
-CloseLabel::CloseLabel(QWidget* parent) : ClickableLabel(parent) {}
+CloseLabel::CloseLabel(QWidget* parent) : LabelButton(parent) {}
 
 void CloseLabel::mousePressEvent(QMouseEvent* event)
 {
     if (!m_offset) {
         m_offset = true;
-        move(pos() + QPoint(1, 1));
+        move(pos() + kHeldOffset);
     }
-    ClickableLabel::mousePressEvent(event);
+    LabelButton::mousePressEvent(event);
 }
 
 void CloseLabel::mouseReleaseEvent(QMouseEvent* event)
 {
-    // Whether the release is a click is judged where the label sits while held.
-    const bool back = m_offset && event->buttons() == Qt::NoButton;
-    if (back) {
+    event->accept();
+    // A click is judged against the label's own place, not the one it is shifted to while
+    // held: the release's position is relative to the shifted label.
+    const QRect home = m_offset ? rect().translated(-kHeldOffset) : rect();
+    const bool clicked = endsClick(event, home);
+    if (m_offset && event->buttons() == Qt::NoButton) {
         m_offset = false;
-        move(pos() - QPoint(1, 1));
+        move(pos() - kHeldOffset);
     }
-    ClickableLabel::mouseReleaseEvent(event);
+    if (clicked)
+        click();
 }
 
 } // namespace tonvex

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "clickable_label.h"
+#include <QPoint>
+
+#include "label_button.h"
 
 namespace tonvex {
 
 // The "X" label: sits one pixel right of and below its place while a button is held on it.
-class CloseLabel : public ClickableLabel {
+class CloseLabel : public LabelButton {
 public:
     explicit CloseLabel(QWidget* parent = nullptr);
 
@@ -16,6 +18,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    static constexpr QPoint kHeldOffset{1, 1};
+
     bool m_offset = false;
 };
 

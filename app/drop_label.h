@@ -11,7 +11,7 @@ namespace tonvex {
 // The input box: takes a text/uri-list drop and reports its local file paths, in order.
 class DropLabel : public PathLabel {
 public:
-    explicit DropLabel(QWidget* parent = nullptr);
+    DropLabel(const QString& title, QWidget* parent = nullptr);
 
     std::function<void(const std::vector<std::string>&)> onDrop;
 

@@ -1,10 +1,14 @@
 #include "image_button.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace tonvex {
 
-ImageButton::ImageButton(int index, QWidget* parent) : QWidget(parent), m_index(index) {}
+ImageButton::ImageButton(int index, QWidget* parent) : QWidget(parent), m_index(index)
+{
+    setFocusPolicy(Qt::StrongFocus);
+}
 
 QRect ImageButton::setFace(Face face, const QPixmap& pixmap)
 {
@@ -14,11 +18,22 @@ QRect ImageButton::setFace(Face face, const QPixmap& pixmap)
     return dirty.united(QRect(pos(), m_pixmap.deviceIndependentSize().toSize()));
 }
 
+void ImageButton::press()
+{
+    if (onPress)
+        onPress(m_index);
+}
+
 void ImageButton::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    if (onPress)
-        onPress(m_index);
+    press();
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!pressOnKey(event))
+        QWidget::keyPressEvent(event);
 }
 
 } // namespace tonvex

@@ -5,13 +5,15 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "pressable.h"
 #include "view.h"
 
 namespace tonvex {
 
-// One of the nine image buttons: takes presses of any mouse button over its area. Its face
-// is drawn by the window at natural size, since a face may be larger than the button.
-class ImageButton : public QWidget {
+// One of the nine image buttons: acts on a press of any mouse button over its area, and on
+// Space or Enter while focused. Its face, and its focus mark, are drawn by the window at
+// natural size, since a face may be larger than the button.
+class ImageButton : public QWidget, public Pressable {
 public:
     ImageButton(int index, QWidget* parent = nullptr);
 
@@ -21,10 +23,14 @@ public:
     QRect setFace(Face face, const QPixmap& pixmap);
     const QPixmap& pixmap() const { return m_pixmap; }
 
+    void press() override;
+
     std::function<void(int)> onPress;
 
 protected:
+    // The second press of a double-click arrives as a double-click; QWidget hands it here.
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int m_index;

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,12 +17,16 @@
 #include <QWindow>
 #include <QtDebug>
 
+#include "about_picture.h"
 #include "artwork.h"
 #include "clickable_label.h"
 #include "close_label.h"
 #include "drop_label.h"
 #include "image_button.h"
+#include "label_button.h"
 #include "path_label.h"
+#include "pressable_accessible.h"
+#include "preset.h"
 
 namespace tonvex {
 namespace {
@@ -64,6 +69,39 @@ constexpr QRect kButtonRects[kButtonCount] = {
     {311, 237, 54, 47},
 };
 
+// What a screen reader says for each button: what it does, not its terse legend.
+struct ButtonSpeech {
+    const char* name;
+    const char* description;
+};
+constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
+    {"Play input", "Plays the input file from its start"},
+    {"Stop input", "Stops playback"},
+    {"Play output", "Plays the last output file from its start"},
+    {"Stop output", "Stops playback"},
+    {"Mirror", "Reflects each note about the nearest C"},
+    {"Reverse", "Turns the keyboard upside down"},
+    {"Upside-down", "Swaps C and A, D and G, E and F within the octave"},
+    {"Whole tone", "Doubles each pitch class onto the whole-tone scale"},
+    {"Pentatonic", "Moves each note by at most a semitone onto C D E G A B"},
+};
+
+const char* const kTimeName = "Elapsed time";
+const char* const kAboutName = "About Tonvex";
+const char* const kAboutText =
+    "Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music by "
+    "moving its notes: mirrored, inverted, turned upside down, spread over whole tones or drawn to "
+    "a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input box, choose a "
+    "transformation, then play the input or the result. Press Escape to close.";
+
+// The focus mark: a thin ring in two tones, so it reads on the dark panel and on the light
+// square under "X" alike.
+constexpr int kMarkGap = 1;
+constexpr int kCloseMarkGap = 5; // clear of the square and its shadow
+constexpr qreal kMarkRadius = 4.0;
+const QColor kMarkLight(255, 255, 255, 210);
+const QColor kMarkDark(0, 0, 0, 170);
+
 QFont makeFont(const char* family, qreal points, bool bold)
 {
     QFont font(QString::fromLatin1(family));
@@ -93,11 +131,23 @@ void guarded(const char* what, Handler&& handler) noexcept
     }
 }
 
+// The face a press lights on a button, which its key in the skin matches in size.
+Face litFace(int button)
+{
+    if (button == kPlayInput || button == kPlayOutput)
+        return Face::Play;
+    if (button == kStopInput || button == kStopOutput)
+        return Face::Stop;
+    return Face::Select;
+}
+
 } // namespace
 
 MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_focusCue([this] { update(); })
 {
+    // Before any control exists, so no control is ever described by Qt's default interface.
+    PressableAccessible::install();
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedSize(kWidth, kHeight);
     loadArtwork();
@@ -105,17 +155,20 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     const QFont arialRegular = makeFont(kArial, kSmallPoints, false);
     const QFont arialBold = makeFont(kArial, kSmallPoints, true);
     const QColor white(255, 255, 255);
+    const QColor ink(kInk);
 
-    m_dragFile = std::make_unique<DropLabel>(this);
+    m_dragFile = std::make_unique<DropLabel>(QStringLiteral("Input file"), this);
     m_dragFile->setGeometry(132, 117, 307, 28);
     m_dragFile->setFont(arialRegular);
+    setTextColour(m_dragFile.get(), ink);
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
         guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
     };
 
-    m_outputFile = std::make_unique<PathLabel>(this);
+    m_outputFile = std::make_unique<PathLabel>(QStringLiteral("Output file"), this);
     m_outputFile->setGeometry(42, 183, 307, 28);
     m_outputFile->setFont(arialRegular);
+    setTextColour(m_outputFile.get(), ink);
 
     m_labTime = std::make_unique<ClickableLabel>(this);
     m_labTime->setGeometry(186, 153, 34, 16);
@@ -144,18 +197,28 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     m_shut->setText(QStringLiteral("X"));
     m_shut->setGeometry(453, 12, 13, 13);
     m_shut->setFont(makeFont(kArial, kClosePoints, true));
+    setTextColour(m_shut.get(), ink);
     m_shut->onClick = [this] { guarded("close", [&] { m_controller->Shut_Click(); }); };
 
-    m_about = std::make_unique<ClickableLabel>(this);
+    m_about = std::make_unique<LabelButton>(this);
     m_about->setGeometry(387, 294, 82, 16);
     m_about->onClick = [this] { About_Click(); };
 
-    m_imgAbout = std::make_unique<ClickableLabel>(this);
+    m_imgAbout = std::make_unique<AboutPicture>(this);
     m_imgAbout->setGeometry(81, 57, 320, 213);
     m_imgAbout->setPixmap(m_aboutArt);
-    m_imgAbout->onClick = [this] { ImgAbout_Click(); };
-    m_imgAbout->hide();
     m_imgAbout->raise();
+
+    describeControls();
+    // Reading order, with the window's own chrome last so that the first Tab never lands on
+    // "X"; the about picture is reached only by opening it.
+    for (int i = 0; i + 1 < kButtonCount; ++i)
+        setTabOrder(button(i), button(i + 1));
+    setTabOrder(button(kButtonCount - 1), m_about.get());
+    setTabOrder(m_about.get(), m_shut.get());
+    // The window holds the focus at start, so the first Tab goes to the first button.
+    setFocusPolicy(Qt::ClickFocus);
+    setFocus(Qt::OtherFocusReason);
 
     m_timer1.setInterval(kTimerMs);
     QObject::connect(&m_timer1, &QTimer::timeout, this,
@@ -166,6 +229,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     Form_Load();
+    m_focusCue.watch(*this);
 }
 
 MainWindow::~MainWindow()
@@ -215,10 +279,16 @@ std::string MainWindow::caption(Label which) const
 void MainWindow::setCaption(Label which, const std::string& text)
 {
     const QString value = QString::fromStdString(text);
-    if (PathLabel* path = pathLabel(which))
+    if (PathLabel* path = pathLabel(which)) {
         path->setCaption(value);
-    else
-        m_labTime->setText(value);
+        return;
+    }
+    // Every tick sets the time; a screen reader hears of it only when the shown second moves.
+    if (value == m_labTime->text())
+        return;
+    m_labTime->setText(value);
+    m_labTime->setAccessibleName(value.isEmpty() ? QString::fromLatin1(kTimeName)
+                                                 : QString::fromLatin1(kTimeName) + ' ' + value);
 }
 
 void MainWindow::moveLabel(Label which, int x, int y)
@@ -293,6 +363,62 @@ void MainWindow::paintEvent(QPaintEvent*)
     for (const auto& b : m_buttons)
         if (b->face() != Face::None)
             painter.drawPixmap(b->pos(), b->pixmap());
+    paintFocusMark(painter);
+}
+
+void MainWindow::paintFocusMark(QPainter& painter) const
+{
+    // Drawn here, under the controls: the buttons' faces are painted here too, and a label
+    // paints no background that could hide it.
+    QWidget* focused = focusWidget();
+    if (!m_focusCue.visible() || !focused || !dynamic_cast<Pressable*>(focused) || !focused->isVisible())
+        return;
+    QRect area = focused->geometry();
+    // A button's key is drawn as large as its lit face, which may be larger than the button.
+    if (const auto* b = dynamic_cast<const ImageButton*>(focused))
+        area |= QRect(b->pos(), facePixmap(litFace(b->index())).deviceIndependentSize().toSize());
+    const int gap = focused == m_shut.get() ? kCloseMarkGap : kMarkGap;
+    const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kMarkDark, 1.0));
+    painter.drawRoundedRect(ring.adjusted(-1.5, -1.5, 1.5, 1.5), kMarkRadius + 1, kMarkRadius + 1);
+    painter.setPen(QPen(kMarkLight, 1.0));
+    painter.drawRoundedRect(ring.adjusted(-0.5, -0.5, 0.5, 0.5), kMarkRadius, kMarkRadius);
+    painter.restore();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Keys that no control took: Escape closes the about picture, arrows move like Tab.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        m_imgAbout->dismiss();
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        focusNextPrevChild(false);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        focusNextPrevChild(true);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool MainWindow::focusNextPrevChild(bool next)
+{
+    // While the about picture is shown, the controls beneath it are out of reach.
+    if (m_imgAbout->isVisible()) {
+        m_imgAbout->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
@@ -339,13 +465,29 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::About_Click()
 {
-    m_imgAbout->raise();
-    m_imgAbout->show();
+    m_imgAbout->open();
 }
 
-void MainWindow::ImgAbout_Click()
+void MainWindow::describeControls()
 {
-    m_imgAbout->hide();
+    for (int i = 0; i < kButtonCount; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        QString description = QString::fromLatin1(kButtonSpeech[i].description);
+        if (i >= kFirstPresetButton && i <= kLastPresetButton) {
+            const std::string_view preset = kPresetNames.at(static_cast<std::size_t>(i - kFirstPresetButton));
+            description += QStringLiteral("; writes the result beside the input, ending in _%1.mid")
+                               .arg(QString::fromLatin1(preset.data(), static_cast<qsizetype>(preset.size())));
+        }
+        m_buttons[index]->setAccessibleName(QString::fromLatin1(kButtonSpeech[i].name));
+        m_buttons[index]->setAccessibleDescription(description);
+    }
+    m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here"));
+    m_labTime->setAccessibleName(QString::fromLatin1(kTimeName));
+    m_shut->setAccessibleName(QStringLiteral("Close"));
+    m_shut->setAccessibleDescription(QStringLiteral("Stops playback and quits Tonvex"));
+    m_about->setAccessibleName(QString::fromLatin1(kAboutName));
+    m_imgAbout->setAccessibleName(QString::fromLatin1(kAboutName));
+    m_imgAbout->setAccessibleDescription(QString::fromLatin1(kAboutText));
 }
 
 void MainWindow::loadArtwork()

@@ -3,21 +3,25 @@
 #include <array>
 #include <memory>
 
+#include <QColor>
 #include <QLabel>
 #include <QPixmap>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
+#include "focus_cue.h"
 #include "main_controller.h"
 #include "view.h"
 
 namespace tonvex {
 
+class AboutPicture;
 class ClickableLabel;
 class CloseLabel;
 class DropLabel;
 class ImageButton;
+class LabelButton;
 class PathLabel;
 
 // The borderless, skinned window Main: its controls, outline, moving and about view.
@@ -26,6 +30,9 @@ public:
     static constexpr int kWidth = 480;
     static constexpr int kHeight = 320;
     static constexpr int kLegendCount = 11;
+    // The ink of the texts on the white path boxes and the light square under "X": the skin
+    // is fixed art, so its texts keep their colours whatever the desktop's palette.
+    static constexpr QRgb kInk = 0xff1b1d20;
 
     explicit MainWindow(RootFactory createRoot, Transformation transform = tonvex::MIRROR,
                         QWidget* parent = nullptr);
@@ -58,6 +65,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -68,8 +77,9 @@ protected:
 private:
     void Form_Load();
     void About_Click();
-    void ImgAbout_Click();
     void loadArtwork();
+    void describeControls();
+    void paintFocusMark(QPainter& painter) const;
     const QPixmap& facePixmap(Face face) const;
 
     // Children of this window, owned here; they go before the QWidget base is destroyed.
@@ -79,9 +89,10 @@ private:
     std::array<std::unique_ptr<ClickableLabel>, kLegendCount> m_legends;
     std::array<std::unique_ptr<ImageButton>, kButtonCount> m_buttons;
     std::unique_ptr<CloseLabel> m_shut;
-    std::unique_ptr<ClickableLabel> m_about;
-    std::unique_ptr<ClickableLabel> m_imgAbout;
+    std::unique_ptr<LabelButton> m_about;
+    std::unique_ptr<AboutPicture> m_imgAbout;
     QTimer m_timer1;
+    FocusCue m_focusCue;
 
     QPixmap m_skin;
     QPixmap m_play;

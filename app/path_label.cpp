@@ -5,9 +5,10 @@
 
 namespace tonvex {
 
-PathLabel::PathLabel(QWidget* parent) : ClickableLabel(parent)
+PathLabel::PathLabel(const QString& title, QWidget* parent) : ClickableLabel(parent), m_title(title)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    refresh();
 }
 
 void PathLabel::setCaption(const QString& caption)
@@ -34,6 +35,9 @@ void PathLabel::refresh()
     const QString shown = fontMetrics().elidedText(m_caption, Qt::ElideMiddle, contentsRect().width());
     setText(shown);
     setToolTip(shown == m_caption ? QString() : m_caption);
+    const QString name = m_title + QStringLiteral(": ") + (m_caption.isEmpty() ? QStringLiteral("none") : m_caption);
+    if (name != accessibleName())
+        setAccessibleName(name);
 }
 
 } // namespace tonvex

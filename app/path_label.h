@@ -7,10 +7,11 @@
 namespace tonvex {
 
 // Shows a path elided in the middle when it is wider than the label, with the whole path as
-// its tooltip; caption() always holds the whole path.
+// its tooltip; caption() always holds the whole path. A screen reader hears the title and
+// the whole path ("Input file: /music/Song.mid").
 class PathLabel : public ClickableLabel {
 public:
-    explicit PathLabel(QWidget* parent = nullptr);
+    PathLabel(const QString& title, QWidget* parent = nullptr);
 
     QString caption() const { return m_caption; }
     void setCaption(const QString& caption);
@@ -22,6 +23,7 @@ protected:
 private:
     void refresh();
 
+    QString m_title;
     QString m_caption;
 };
 

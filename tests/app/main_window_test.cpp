@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFontInfo>
@@ -11,6 +12,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
 
 #include "clickable_label.h"
 #include "close_label.h"
@@ -23,6 +28,36 @@ namespace tonvex {
 namespace {
 
 using test::FakeEngine;
+
+// WCAG relative luminance and contrast.
+double luminance(QRgb c)
+{
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+}
+
+double contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+double darkest(const QImage& image, const QRect& r)
+{
+    double lo = 1.0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            lo = std::min(lo, luminance(image.pixel(x, y)));
+    return lo;
+}
+
+int changedPixels(const QImage& a, const QImage& b, const QRect& r)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
 
 // Counts the window moves it would hand to the window system.
 class CountingWindow : public MainWindow {
@@ -91,7 +126,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThemWithTheirFontsAndColours
     EXPECT_EQ(window.windowTitle(), "Tonvex");
     EXPECT_FALSE(window.windowIcon().isNull());
 
-    const QColor windowText = QApplication::palette().color(QPalette::WindowText);
+    const QColor ink(MainWindow::kInk);
     const QColor white(255, 255, 255);
 
     EXPECT_EQ(window.label(Label::DragFile)->geometry(), QRect(132, 117, 307, 28));
@@ -99,7 +134,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThemWithTheirFontsAndColours
     EXPECT_EQ(window.label(Label::LabTime)->geometry(), QRect(186, 153, 34, 16));
     for (Label path : {Label::DragFile, Label::OutputFile}) {
         expectFont(window.label(path), 8.25, false);
-        EXPECT_EQ(window.label(path)->palette().color(QPalette::WindowText), windowText);
+        EXPECT_EQ(window.label(path)->palette().color(QPalette::WindowText), ink);
         EXPECT_TRUE(window.label(path)->text().isEmpty());
     }
     EXPECT_EQ(QFontInfo(window.label(Label::LabTime)->font()).family(), "Liberation Sans");
@@ -137,7 +172,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThemWithTheirFontsAndColours
     EXPECT_EQ(window.shut()->text(), "X");
     EXPECT_EQ(window.shut()->geometry(), QRect(453, 12, 13, 13));
     expectFont(window.shut(), 11.25, true);
-    EXPECT_EQ(window.shut()->palette().color(QPalette::WindowText), windowText);
+    EXPECT_EQ(window.shut()->palette().color(QPalette::WindowText), ink);
 
     EXPECT_EQ(window.aboutZone()->geometry(), QRect(387, 294, 82, 16));
     EXPECT_TRUE(window.aboutZone()->text().isEmpty());
@@ -173,6 +208,29 @@ TEST_F(MainWindowTest, DropTakesLocalFilesInOrderAndIgnoresOthers)
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &uris, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.dragFile(), &enter);
     EXPECT_TRUE(enter.isAccepted());
+    // Answered as a copy even when the source proposes a move, so the file manager keeps
+    // the file; a source that can only move is refused.
+    auto offer = [&](int kind, Qt::DropActions actions, Qt::KeyboardModifiers keys) {
+        const QPointF at(5, 5);
+        std::unique_ptr<QDropEvent> event;
+        if (kind == 0)
+            event = std::make_unique<QDragEnterEvent>(at.toPoint(), actions, &uris, Qt::LeftButton, keys);
+        else if (kind == 1)
+            event = std::make_unique<QDragMoveEvent>(at.toPoint(), actions, &uris, Qt::LeftButton, keys);
+        else
+            event = std::make_unique<QDropEvent>(at, actions, &uris, Qt::LeftButton, keys);
+        event->ignore();
+        QApplication::sendEvent(window.dragFile(), event.get());
+        return event;
+    };
+    for (int kind = 0; kind < 3; ++kind) {
+        const auto copyOrMove = offer(kind, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier);
+        ASSERT_EQ(copyOrMove->proposedAction(), Qt::MoveAction);
+        EXPECT_TRUE(copyOrMove->isAccepted()) << kind;
+        EXPECT_EQ(copyOrMove->dropAction(), Qt::CopyAction) << kind;
+    }
+    EXPECT_EQ(window.controller().state().InFileName, "/a/x.mid");
+    EXPECT_FALSE(offer(0, Qt::MoveAction, Qt::NoModifier)->isAccepted());
     QMimeData text;
     text.setText("/a/x.mid");
     QDragEnterEvent plain(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
@@ -186,7 +244,8 @@ TEST_F(MainWindowTest, DropTakesLocalFilesInOrderAndIgnoresOthers)
     EXPECT_EQ(window.controller().state().InFileName, "/a/Last Song.MID");
     EXPECT_EQ(window.caption(Label::DragFile), "/a/Last Song.MID");
     EXPECT_EQ(engine.callsOf("LoadSegment"),
-              (std::vector<std::string>{"LoadSegment(/a/first.mid)", "LoadSegment(/a/Last Song.MID)"}));
+              (std::vector<std::string>{"LoadSegment(/a/x.mid)", "LoadSegment(/a/first.mid)",
+                                        "LoadSegment(/a/Last Song.MID)"}));
 
     drop({QUrl("https://example.org/remote.mid")});
     EXPECT_EQ(window.controller().state().InFileName, "/a/Last Song.MID");
@@ -263,13 +322,158 @@ TEST_F(MainWindowTest, CloseLabelShiftsWhileHeldAndClosesOnAClick)
     EXPECT_EQ(shut->pos(), QPoint(453, 12));
     EXPECT_FALSE(window.quitting());
 
+    // Through the window, as the window system delivers them, a release is relative to the
+    // label shifted by the press; the click is judged on the label's own 13 x 13 pixels.
+    QWindow* handle = window.windowHandle();
+    QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(459, 18));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(466, 25)); // just past its corner
+    EXPECT_FALSE(window.quitting());
+    EXPECT_EQ(shut->pos(), QPoint(453, 12));
+
     drop({QUrl::fromLocalFile("/a/song.mid")});
     QTest::mousePress(window.button(0), Qt::LeftButton);
-    QTest::mouseClick(shut, Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(453, 12)); // its top-left pixel
     EXPECT_TRUE(window.quitting());
     EXPECT_FALSE(window.timer1().isActive());
     EXPECT_EQ(engine.openPerformances, 0);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, TextsOnTheSkinKeepTheirInkUnderADarkPalette)
+{
+    const QPalette light = QApplication::palette();
+    struct Restore {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore{light};
+    QPalette dark = light;
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Window, QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    QApplication::processEvents(); // the widgets take the new palette from a posted event
+
+    window.setCaption(Label::DragFile, "/music/MMMM.mid");
+    window.setCaption(Label::OutputFile, "/music/MMMM_Mirror.mid");
+    const QImage shot = window.grab().toImage();
+    for (Label box : {Label::DragFile, Label::OutputFile})
+        EXPECT_GE(contrast(1.0, darkest(shot, window.label(box)->geometry())), 7.0);
+    // "X" on its light square: its ink against the darkest of the square beneath.
+    const QRect shut = window.shut()->geometry();
+    QImage skin(QStringLiteral(":/tonvex/skin.png"));
+    EXPECT_GE(contrast(darkest(skin.convertToFormat(QImage::Format_RGB32), shut), darkest(shot, shut)), 4.5);
+    // The legends stay white.
+    EXPECT_EQ(window.legend(0)->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+}
+
+TEST_F(MainWindowTest, SecondClickOfADoubleClickPressesAgainButNeverBeneathTheHiddenPicture)
+{
+    drop({QUrl::fromLocalFile("/a/song.mid")});
+    QWindow* handle = window.windowHandle();
+    const QPoint reverse = window.button(5)->geometry().center();
+    QTest::mouseClick(window.aboutZone(), Qt::LeftButton);
+    ASSERT_TRUE(window.aboutPicture()->geometry().contains(reverse));
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, reverse);
+    EXPECT_FALSE(window.aboutPicture()->isVisible());
+    EXPECT_EQ(window.button(5)->face(), Face::None);
+    EXPECT_TRUE(window.caption(Label::OutputFile).empty());
+
+    // With nothing hidden, each press of a double-click acts, as two presses would.
+    const std::size_t loads = engine.callsOf("LoadSegment").size();
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, window.button(0)->geometry().center());
+    EXPECT_EQ(engine.callsOf("LoadSegment").size(), loads + 2);
+    QTest::mouseDClick(handle, Qt::LeftButton, {}, reverse);
+    EXPECT_EQ(window.caption(Label::OutputFile), "/a/song_Reverse.mid");
+}
+
+TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTheMouse)
+{
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    drop({QUrl::fromLocalFile("/a/song.mid")});
+    QWindow* handle = window.windowHandle();
+    const QImage unmarked = window.grab().toImage();
+
+    std::vector<QWidget*> order;
+    for (int i = 0; i < kButtonCount; ++i)
+        order.push_back(window.button(i));
+    order.push_back(window.aboutZone());
+    order.push_back(window.shut());
+    order.push_back(window.button(0)); // round again; the hidden picture is no stop
+    for (QWidget* expected : order) {
+        QTest::keyClick(handle, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected);
+    }
+    QTest::keyClick(handle, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), window.shut());
+    QTest::keyClick(handle, Qt::Key_Right);
+    ASSERT_EQ(QApplication::focusWidget(), window.button(0));
+
+    QTest::keyClick(handle, Qt::Key_Space);
+    EXPECT_EQ(window.button(0)->face(), Face::Play);
+    EXPECT_TRUE(window.timer1().isActive());
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(handle, Qt::Key_Tab);
+    QTest::keyClick(handle, Qt::Key_Return);
+    EXPECT_EQ(window.caption(Label::OutputFile), "/a/song_Mirror.mid");
+
+    // The focused button is marked once the keyboard is used, and no longer after a click:
+    // the rows just above its key show the ring and nothing else.
+    const QRect band(window.button(4)->x() - 4, window.button(4)->y() - 4, window.button(4)->width() + 8, 4);
+    EXPECT_GT(changedPixels(unmarked, window.grab().toImage(), band), 20);
+    QTest::mouseClick(handle, Qt::LeftButton, {}, window.button(4)->geometry().center());
+    ASSERT_EQ(QApplication::focusWidget(), window.button(4));
+    EXPECT_EQ(changedPixels(unmarked, window.grab().toImage(), band), 0);
+
+    // The about picture keeps the focus while shown; Escape gives it back.
+    window.aboutZone()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(handle, Qt::Key_Space);
+    ASSERT_TRUE(window.aboutPicture()->isVisible());
+    QTest::keyClick(handle, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window.aboutPicture());
+    QTest::keyClick(handle, Qt::Key_Escape);
+    EXPECT_FALSE(window.aboutPicture()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), window.aboutZone());
+
+    window.shut()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(handle, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(window.quitting());
+}
+
+TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheButtons)
+{
+    auto a11y = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget); };
+    const char* names[kButtonCount] = {"Play input", "Stop input", "Play output", "Stop output", "Mirror",
+                                       "Reverse",    "Upside-down", "Whole tone", "Pentatonic"};
+    std::vector<std::pair<QWidget*, QString>> buttons;
+    for (int i = 0; i < kButtonCount; ++i)
+        buttons.emplace_back(window.button(i), names[i]);
+    buttons.emplace_back(window.aboutZone(), "About Tonvex");
+    buttons.emplace_back(window.shut(), "Close");
+    for (const auto& [widget, name] : buttons) {
+        QAccessibleInterface* iface = a11y(widget);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->role(), QAccessible::Button) << name.toStdString();
+        EXPECT_EQ(iface->text(QAccessible::Name), name);
+        ASSERT_NE(iface->actionInterface(), nullptr);
+        EXPECT_EQ(iface->actionInterface()->actionNames().value(0), QAccessibleActionInterface::pressAction());
+    }
+    EXPECT_EQ(a11y(window.aboutPicture())->role(), QAccessible::Graphic);
+    EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::StaticText);
+    EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: none");
+
+    drop({QUrl::fromLocalFile("/music/Song.mid")});
+    EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: /music/Song.mid");
+    window.setCaption(Label::LabTime, "01:23");
+    EXPECT_EQ(a11y(window.label(Label::LabTime))->role(), QAccessible::StaticText);
+    EXPECT_EQ(a11y(window.label(Label::LabTime))->text(QAccessible::Name), "Elapsed time 01:23");
+
+    // The press action does what a mouse press does.
+    a11y(window.button(4))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(window.button(4)->face(), Face::Select);
+    EXPECT_EQ(a11y(window.label(Label::OutputFile))->text(QAccessible::Name), "Output file: /music/Song_Mirror.mid");
+    a11y(window.aboutZone())->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(window.aboutPicture()->isVisible());
 }
 
 TEST_F(MainWindowTest, ClosingByTheDesktopDoesWhatTheCloseLabelDoes)

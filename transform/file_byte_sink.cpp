@@ -7,9 +7,16 @@
 
 namespace tonvex {
 
-FileByteSink::FileByteSink(int fd, std::size_t bufferSize) : m_fd(fd), m_buffer(std::max<std::size_t>(bufferSize, 1))
+FileByteSink::FileByteSink(int fd, std::size_t bufferSize) : m_fd(fd)
 {
-    setBuffer(m_buffer.data(), m_buffer.size());
+    bufferSize = std::max<std::size_t>(bufferSize, 1);
+    m_storage = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize);
+    setBuffer(m_storage.get(), bufferSize);
+}
+
+FileByteSink::FileByteSink(int fd, std::span<std::uint8_t> buffer) : m_fd(fd)
+{
+    setBuffer(buffer.data(), buffer.size());
 }
 
 bool FileByteSink::write(const std::uint8_t* data, std::size_t size)

@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <span>
 
 #include "byte_sink.h"
 
@@ -15,11 +16,14 @@ public:
 
     explicit FileByteSink(int fd, std::size_t bufferSize = kDefaultBufferSize);
 
+    // Writes through `buffer` (not owned, at least one byte), which must outlive the sink.
+    FileByteSink(int fd, std::span<std::uint8_t> buffer);
+
 private:
     bool write(const std::uint8_t* data, std::size_t size) override;
 
     int m_fd;
-    std::vector<std::uint8_t> m_buffer;
+    std::unique_ptr<std::uint8_t[]> m_storage;
 };
 
 } // namespace tonvex

@@ -9,7 +9,14 @@
 namespace tonvex {
 
 FileByteSource::FileByteSource(const std::string& path, std::size_t bufferSize)
-    : m_file(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_buffer(std::max<std::size_t>(bufferSize, 1))
+    : m_file(::open(path.c_str(), O_RDONLY | O_CLOEXEC)),
+      m_storage(std::make_unique_for_overwrite<std::uint8_t[]>(std::max<std::size_t>(bufferSize, 1))),
+      m_buffer(m_storage.get(), std::max<std::size_t>(bufferSize, 1))
+{
+}
+
+FileByteSource::FileByteSource(const std::string& path, std::span<std::uint8_t> buffer)
+    : m_file(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), m_buffer(buffer)
 {
 }
 

@@ -2,8 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "byte_source.h"
 #include "file_descriptor.h"
@@ -17,6 +18,9 @@ public:
 
     explicit FileByteSource(const std::string& path, std::size_t bufferSize = kDefaultBufferSize);
 
+    // Reads through `buffer` (not owned, at least one byte), which must outlive the source.
+    FileByteSource(const std::string& path, std::span<std::uint8_t> buffer);
+
     // False when the file could not be opened.
     bool isOpen() const { return m_file.isOpen(); }
 
@@ -24,7 +28,8 @@ private:
     bool fill() override;
 
     FileDescriptor m_file;
-    std::vector<std::uint8_t> m_buffer;
+    std::unique_ptr<std::uint8_t[]> m_storage;
+    std::span<std::uint8_t> m_buffer;
 };
 
 } // namespace tonvex

@@ -1,26 +1,34 @@
 #include "temporary_file.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <vector>
+#include <cstdint>
+#include <random>
+#include <string_view>
 
 namespace tonvex {
 
 namespace {
 
-constexpr mode_t kCreateMode = 0666; // as open(..., O_CREAT, 0666) would, before the umask
+// Created as any new file is, so the umask (or the folder's default ACL) gives the final
+// permissions without a umask() or fchmod() call per file.
+constexpr mode_t kCreateMode = 0666;
+constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+constexpr int kAttempts = 100;
 
-// The process umask; umask() can only be read by setting it, so it is put back at once.
-mode_t currentUmask()
+constexpr std::string_view kNameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::string_view kRandomTail = "XXXXXX";
+
+// Fills the pattern's trailing X's with random letters; one generator per thread, seeded once,
+// so names cost no system call.
+void randomizeTail(std::string& name)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    thread_local std::minstd_rand generator(std::random_device{}());
+    std::uniform_int_distribution<std::size_t> pick(0, kNameLetters.size() - 1);
+    for (std::size_t i = name.size() - kRandomTail.size(); i < name.size(); ++i)
+        name[i] = kNameLetters[pick(generator)];
 }
 
 } // namespace
@@ -31,17 +39,24 @@ TemporaryFile::TemporaryFile(const std::string& target) : m_target(target)
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string folder = target.substr(0, nameStart);
     // A name near the file-name limit leaves no room for the hidden prefix and random tail.
-    for (const std::string& pattern : {folder + "." + target.substr(nameStart) + ".XXXXXX", folder + ".tonvex.XXXXXX"}) {
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        m_file = FileDescriptor(::mkostemp(name.data(), O_CLOEXEC));
+    if (!create(folder + "." + target.substr(nameStart) + "." + std::string(kRandomTail)) && errno == ENAMETOOLONG)
+        create(folder + ".tonvex." + std::string(kRandomTail));
+}
+
+bool TemporaryFile::create(const std::string& pattern)
+{
+    std::string name = pattern;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        randomizeTail(name);
+        m_file = FileDescriptor(::open(name.c_str(), kCreateFlags, kCreateMode));
         if (m_file.isOpen()) {
-            m_path = name.data();
-            return;
+            m_path = std::move(name);
+            return true;
         }
-        if (errno != ENAMETOOLONG)
-            return;
+        if (errno != EEXIST)
+            return false;
     }
+    return false;
 }
 
 TemporaryFile::~TemporaryFile()
@@ -54,8 +69,6 @@ TemporaryFile::~TemporaryFile()
 bool TemporaryFile::commit()
 {
     if (!m_file.isOpen())
-        return false;
-    if (::fchmod(m_file.get(), kCreateMode & ~currentUmask()) != 0)
         return false;
     // No fsync: the rename alone keeps a half-written file from ever standing at the target,
     // and waiting for a large file to reach the disk would cost more than writing it.

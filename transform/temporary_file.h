@@ -20,13 +20,15 @@ public:
     int fd() const { return m_file.get(); }
     const std::string& path() const { return m_path; }
 
-    // Gives the file the usual permissions, closes it and renames it over the target; false on
-    // any failure, the temporary file then still being removed by the destructor. The data is
-    // not forced to disk first (no fsync): after a crash the target may be older or, on file
-    // systems that do not order the rename after the data, incomplete.
+    // Closes the file and renames it over the target; false on any failure, the temporary
+    // file then still being removed by the destructor. The data is not forced to disk first
+    // (no fsync): after a crash the target may be older or, on file systems that do not order
+    // the rename after the data, incomplete.
     bool commit();
 
 private:
+    bool create(const std::string& pattern);
+
     std::string m_target;
     std::string m_path;
     FileDescriptor m_file;

@@ -30,9 +30,10 @@ std::optional<std::string> outputFileName(const std::string& inFileName, const s
 
 RunResult MIRROR(const std::string& inFileName, const Preset& preset, const YieldHook& yield)
 {
+    RunWorkspace workspace;
     if (!yield)
-        return detail::mirror(inFileName, preset, detail::kGoOn);
-    return detail::mirror(inFileName, preset, yield);
+        return detail::mirror(inFileName, preset, detail::kGoOn, workspace);
+    return detail::mirror(inFileName, preset, yield, workspace);
 }
 
 } // namespace tonvex

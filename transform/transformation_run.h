@@ -7,6 +7,7 @@
 
 #include "preset.h"
 #include "run_status.h"
+#include "run_workspace.h"
 
 namespace tonvex {
 
@@ -30,7 +31,7 @@ RunResult MIRROR(const std::string& inFileName, const Preset& preset, const Yiel
 
 namespace detail {
 template <class Hook>
-RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yield);
+RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yield, RunWorkspace& workspace);
 } // namespace detail
 
 // MIRROR with a hook the compiler can inline; it is copied first, as a YieldHook would be.
@@ -39,7 +40,17 @@ template <InlineYieldHook Hook>
 RunResult MIRRORInline(const std::string& inFileName, const Preset& preset, Hook&& yield)
 {
     std::decay_t<Hook> hook(std::forward<Hook>(yield));
-    return detail::mirror(inFileName, preset, hook);
+    RunWorkspace workspace;
+    return detail::mirror(inFileName, preset, hook, workspace);
+}
+
+// MIRRORInline with the buffers and note table of `workspace`, which no other run may use at
+// the same time: for many runs in a row on one thread.
+template <InlineYieldHook Hook>
+RunResult MIRRORInline(const std::string& inFileName, const Preset& preset, Hook&& yield, RunWorkspace& workspace)
+{
+    std::decay_t<Hook> hook(std::forward<Hook>(yield));
+    return detail::mirror(inFileName, preset, hook, workspace);
 }
 
 } // namespace tonvex

@@ -148,6 +148,32 @@ TEST(MirrorTest, OutputNamesNearTheFileNameLimitAreWritten)
     EXPECT_EQ(dir.entries().size(), 2u);
 }
 
+TEST(MirrorTest, AWorkspaceServesManyRunsWithDifferentPresets)
+{
+    TempDir dir;
+    Bytes events;
+    for (int i = 0; i < 100000; ++i) // longer than the buffers, so they are refilled and drained
+        events.insert(events.end(), {0x00, 0x90, static_cast<std::uint8_t>(i % 128), 0x40});
+    const Bytes longSong = test::singleTrack(events);
+    const struct {
+        const char* name;
+        const Bytes& bytes;
+        int button;
+    } runs[] = {{"long.mid", longSong, test::kMirror}, {"short.mid", kInput, test::kPenta},
+                {"broken.mid", kBroken, test::kPenta},  {"again.mid", kInput, test::kReverse},
+                {"long2.mid", longSong, test::kReverse}};
+    RunWorkspace workspace;
+    for (const auto& run : runs) {
+        const Preset preset = test::presetFor(run.button);
+        const test::StreamOutcome expected = test::runStream(run.bytes, preset);
+        const RunResult result = MIRRORInline(dir.write(run.name, run.bytes), preset, [] { return true; }, workspace);
+        ASSERT_EQ(result.status, expected.status) << run.name;
+        if (result.status == RunStatus::Written) {
+            EXPECT_EQ(readFile(result.outFileName), expected.output) << run.name;
+        }
+    }
+}
+
 TEST(MirrorTest, EmptyYieldHookMeansGoOn)
 {
     TempDir dir;

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 
 #include "midi_builder.h"
 #include "temp_dir.h"
+
+extern char** environ;
 
 namespace tonvex {
 namespace {
@@ -26,10 +34,10 @@ std::string quoted(const std::string& path)
     return word + "'";
 }
 
-ToolRun runTool(const std::string& arguments)
+ToolRun runShell(const std::string& command)
 {
     ToolRun run;
-    FILE* pipe = ::popen((std::string(TONVEX_TRANSFORM_TOOL) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return run;
     char buffer[512];
@@ -40,32 +48,128 @@ ToolRun runTool(const std::string& arguments)
     return run;
 }
 
-TEST(TransformToolTest, ReportsEachFileAndFailsIfAnyIsRefused)
+// Standard error joins standard output, so that anything the tool writes there shows.
+ToolRun runTool(const std::string& arguments)
 {
-    TempDir dir;
-    test::writeFile(dir.file("a.mid"), test::singleTrack({0x00, 0x90, 61, 0x40}));
-    test::writeFile(dir.file("b.mid"), test::singleTrack({0x00, 0xF4}));
-    test::writeFile(dir.file("c.mid"), test::singleTrack({0x00, 0x90, 60, 0x40}));
-
-    const ToolRun mixed = runTool("Penta " + quoted(dir.file("a.mid")) + " " + quoted(dir.file("b.mid")) + " " + quoted(dir.file("c.mid")));
-    EXPECT_EQ(mixed.exitStatus, 1);
-    EXPECT_EQ(mixed.output, "ok " + dir.file("a_Penta.mid") + "\nrefused " + dir.file("b.mid") +
-                                ": CANNOT READ MIDI FILE!\nok " + dir.file("c_Penta.mid") + "\n");
-    EXPECT_EQ(test::readFile(dir.file("a_Penta.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
-
-    const ToolRun good = runTool("reverse " + quoted(dir.file("a.mid")));
-    EXPECT_EQ(good.exitStatus, 0);
-    EXPECT_EQ(good.output, "ok " + dir.file("a_Reverse.mid") + "\n");
+    return runShell(std::string(TONVEX_TRANSFORM_TOOL) + " " + arguments + " 2>&1");
 }
 
-TEST(TransformToolTest, UsageErrorsWriteNothing)
+test::Bytes longSong(int notes)
+{
+    test::Bytes events;
+    for (int i = 0; i < notes; ++i)
+        events.insert(events.end(), {0x00, 0x90, 60, 0x40});
+    return test::singleTrack(events);
+}
+
+class TransformToolJobsTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(TransformToolJobsTest, ReportsEachFileInInputOrderAndFailsIfAnyIsRefused)
+{
+    TempDir dir;
+    // The first file takes longest, so that with several jobs it finishes last.
+    test::writeFile(dir.file("a.mid"), longSong(500000));
+    test::writeFile(dir.file("b.mid"), test::singleTrack({0x00, 0xF4}));
+    test::writeFile(dir.file("c.mid"), test::singleTrack({0x00, 0x90, 61, 0x40}));
+
+    const ToolRun mixed = runTool(GetParam() + " Penta " + quoted(dir.file("a.mid")) + " " + quoted(dir.file("b.mid")) +
+                                  " " + quoted(dir.file("c.mid")));
+    EXPECT_EQ(mixed.exitStatus, 1);
+    EXPECT_EQ(mixed.output, "ok " + dir.file("a_Penta.mid") + "\nrefused " + dir.file("b.mid") +
+                                ": CANNOT READ MIDI FILE!\nok " + dir.file("c_Penta.mid") +
+                                "\nsummary: 2 written, 1 refused (1 cannot read)\n");
+    EXPECT_EQ(test::readFile(dir.file("c_Penta.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
+
+    const ToolRun good = runTool(GetParam() + " reverse " + quoted(dir.file("c.mid")));
+    EXPECT_EQ(good.exitStatus, 0);
+    EXPECT_EQ(good.output, "ok " + dir.file("c_Reverse.mid") + "\nsummary: 1 written, 0 refused\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, TransformToolJobsTest, testing::Values("", "-j1", "-j 3", "--jobs=2"));
+
+TEST(TransformToolTest, FolderTakesItsMidiFilesSortedButNotLinkedFoldersOrItsOwnOutputs)
+{
+    TempDir dir;
+    const std::filesystem::path music = dir.path() / "music";
+    std::filesystem::create_directories(music / "sub");
+    std::filesystem::create_directories(dir.path() / "outside");
+    const test::Bytes note67 = test::singleTrack({0x00, 0x90, 67, 0x40});
+    test::writeFile(dir.file("outside/x.mid"), note67);
+    std::filesystem::create_directory_symlink("../outside", music / "linked");
+    std::filesystem::create_symlink("../outside/x.mid", music / "song-link.mid");
+    for (const char* name : {"b.mid", "A.MID", "sub/c.kar.Midi", "notes.txt", "Song.mid"})
+        test::writeFile((music / name).string(), note67);
+    test::writeFile((music / "Song.midi").string(), test::singleTrack({0x00, 0x90, 60, 0x40}));
+    test::writeFile((music / "A_Mirror.mid").string(), {1, 2, 3}); // an earlier run's output
+
+    const std::string prefix = "ok " + music.string() + "/";
+    const std::string expected = prefix + "A_Mirror.mid\n" + prefix + "Song_Mirror.mid\n" + prefix + "Song_Mirror.mid\n" +
+                                 prefix + "b_Mirror.mid\n" + prefix + "song-link_Mirror.mid\n" + prefix +
+                                 "sub/c.kar_Mirror.mid\nsummary: 6 written, 0 refused\n";
+    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's outputs
+        const ToolRun folder = runTool("-j2 Mirror " + quoted(music.string()));
+        EXPECT_EQ(folder.exitStatus, 0);
+        EXPECT_EQ(folder.output, expected) << "run " << run;
+    }
+    // Song.mid and Song.midi share an output: the later input's is the one left.
+    EXPECT_EQ(test::readFile((music / "Song_Mirror.mid").string()), test::singleTrack({0x00, 0x90, 60, 0x40}));
+    EXPECT_EQ(test::readFile((music / "A_Mirror.mid").string()), test::singleTrack({0x00, 0x90, 65, 0x40}));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "outside" / "x_Mirror.mid"));
+}
+
+TEST(TransformToolTest, UsageErrorsExitWithTwoAndWriteNothing)
 {
     TempDir dir;
     test::writeFile(dir.file("a.mid"), test::singleTrack({}));
-    EXPECT_EQ(runTool("Sideways " + quoted(dir.file("a.mid"))).exitStatus, 1);
-    EXPECT_EQ(runTool("Mirror").exitStatus, 1);
-    EXPECT_EQ(runTool("").exitStatus, 1);
+    const std::string file = quoted(dir.file("a.mid"));
+    for (const std::string& arguments : {"Sideways " + file, std::string("Mirror"), std::string(), "-j 0 Mirror " + file,
+                                        "-j x Mirror " + file, "--bogus Mirror " + file, "Mirror " + file + " -j"})
+        EXPECT_EQ(runTool(arguments).exitStatus, 2) << arguments;
     EXPECT_EQ(dir.entries(), std::set<std::string>{"a.mid"});
+
+    const ToolRun help = runTool("--help");
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.output.rfind("Usage: tonvex-transform ", 0), 0u);
+    const ToolRun version = runTool("--version");
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.output.rfind("tonvex-transform (Tonvex) ", 0), 0u);
+}
+
+TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
+{
+    TempDir dir;
+    test::writeFile(dir.file("a.mid"), test::singleTrack({}));
+    // runTool's standard error is a pipe: the report alone comes out.
+    EXPECT_EQ(runTool("Mirror " + quoted(dir.file("a.mid"))).output,
+              "ok " + dir.file("a_Mirror.mid") + "\nsummary: 1 written, 0 refused\n");
+    if (::access("/usr/bin/script", X_OK) != 0)
+        GTEST_SKIP() << "no script command to give the tool a terminal";
+    const std::string command = std::string(TONVEX_TRANSFORM_TOOL) + " Mirror " + quoted(dir.file("a.mid"));
+    const ToolRun onTerminal = runShell("/usr/bin/script -qec " + quoted(command) + " /dev/null");
+    EXPECT_NE(onTerminal.output.find("tonvex-transform: 1/1 files"), std::string::npos) << onTerminal.output;
+    EXPECT_NE(onTerminal.output.find("ok " + dir.file("a_Mirror.mid")), std::string::npos) << onTerminal.output;
+}
+
+TEST(TransformToolTest, AnInterruptedRunLeavesNoTemporaryFileAndEndsByTheSignal)
+{
+    TempDir dir;
+    test::writeFile(dir.file("long.mid"), longSong(4000000));
+    std::string tool = TONVEX_TRANSFORM_TOOL;
+    std::string preset = "Mirror";
+    std::string input = dir.file("long.mid");
+    char* argv[] = {tool.data(), preset.data(), input.data(), nullptr};
+    pid_t child = -1;
+    ASSERT_EQ(::posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ), 0);
+
+    // Interrupted once its temporary file stands beside the input.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (dir.entries().size() < 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(child, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"long.mid"});
 }
 
 } // namespace

@@ -1,48 +1,99 @@
-// tonvex-transform PRESET FILE...: transforms each FILE as the window's button does and
-// prints "ok OUTPUT" or "refused FILE: REASON" per file.
+// tonvex-transform PRESET FILE|FOLDER...: transforms each MIDI file as the window's button
+// does, several at once, and reports per file in input order.
 
+#include <sched.h>
+
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <string>
+#include <cstring>
+#include <thread>
 
-#include "preset.h"
-#include "transformation_run.h"
+#include "batch_input.h"
+#include "batch_report.h"
+#include "batch_run.h"
+#include "command_line.h"
+#include "interruption.h"
+#include "progress_line.h"
 
 namespace {
 
-std::string reason(tonvex::RunStatus status)
+using namespace tonvex::cli;
+
+constexpr int kAllWritten = 0;
+constexpr int kSomeRefused = 1;
+constexpr int kUsageError = 2;
+
+// How often the waiting thread looks for a signal and redraws the progress line.
+constexpr std::chrono::milliseconds kPollInterval(100);
+
+// The processors this process may run on, as nproc counts them.
+unsigned processorCount()
 {
-    return status == tonvex::RunStatus::Cancelled ? "cancelled" : tonvex::failureMessage(status);
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
-void usage()
+int reportWriteError()
 {
-    std::fprintf(stderr, "usage: tonvex-transform PRESET FILE...\n  PRESET: Mirror, Reverse, Upside, Whole or Penta\n");
+    std::fprintf(stderr, "tonvex-transform: cannot write the report: %s\n", std::strerror(errno));
+    return kSomeRefused;
+}
+
+int run(const CommandLine& line)
+{
+    const std::vector<BatchInput> inputs = collectInputs(line.operands, line.preset.OutSuffix);
+    ProgressLine progress(inputs.size());
+    BatchReport report(stdout);
+    BatchRun batch(inputs, line.preset, line.jobs != 0 ? line.jobs : processorCount(), interruption());
+    while (!batch.finished()) {
+        const std::size_t index = batch.handed();
+        const std::optional<tonvex::RunResult> result = batch.next(kPollInterval);
+        // Checked after the wait, so that no file cancelled by the signal is reported.
+        if (const int signal = interruption()) {
+            batch.stop();
+            progress.clear();
+            std::fflush(stdout); // the files reported so far were written
+            endBySignal(signal);
+        }
+        if (result) {
+            progress.beforeOutput();
+            report.add(inputs[index], *result);
+            if (std::ferror(stdout)) {
+                batch.stop();
+                return reportWriteError();
+            }
+        }
+        progress.show(batch.handed());
+    }
+    progress.clear();
+    report.summarize();
+    if (std::fflush(stdout) != 0)
+        return reportWriteError();
+    return report.allWritten() ? kAllWritten : kSomeRefused;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        usage();
-        return 1;
+    const CommandLine line = parseCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        std::fwrite(helpText().data(), 1, helpText().size(), stdout);
+        return std::fflush(stdout) == 0 ? kAllWritten : reportWriteError();
+    case CommandLine::Action::Version:
+        std::printf("tonvex-transform (Tonvex) %s\n", TONVEX_VERSION);
+        return std::fflush(stdout) == 0 ? kAllWritten : reportWriteError();
+    case CommandLine::Action::UsageError:
+        std::fprintf(stderr, "tonvex-transform: %s\nTry 'tonvex-transform --help' for more information.\n",
+                     line.error.c_str());
+        return kUsageError;
+    case CommandLine::Action::Run:
+        break;
     }
-    tonvex::Preset preset;
-    if (!tonvex::selectPreset(tonvex::presetButtonByName(argv[1]), preset)) {
-        std::fprintf(stderr, "tonvex-transform: unknown preset '%s'\n", argv[1]);
-        usage();
-        return 1;
-    }
-    int status = 0;
-    for (int i = 2; i < argc; ++i) {
-        const std::string file = argv[i];
-        const tonvex::RunResult result = tonvex::MIRROR(file, preset, [] { return true; });
-        if (result.status == tonvex::RunStatus::Written) {
-            std::printf("ok %s\n", result.outFileName.c_str());
-        } else {
-            std::printf("refused %s: %s\n", file.c_str(), reason(result.status).c_str());
-            status = 1;
-        }
-    }
-    return std::fflush(stdout) == 0 ? status : 1;
+    catchInterruptions();
+    return run(line);
 }

@@ -1,0 +1,155 @@
+#include "batch_run.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+
+namespace tonvex::cli {
+
+namespace {
+
+constexpr std::size_t kResultsPerWakeUp = 32;
+// Short enough that the workers share a single large folder evenly, long enough that taking
+// a piece costs nothing beside its files.
+constexpr std::size_t kPieceSize = 8;
+// How far a worker looks for a piece in a folder of its own before it shares one.
+constexpr std::size_t kLookAhead = 64;
+
+} // namespace
+
+BatchRun::BatchRun(const std::vector<BatchInput>& inputs, const Preset& preset, unsigned jobs,
+                   const std::atomic<int>& cancel)
+    : m_inputs(inputs), m_preset(preset), m_cancel(cancel), m_slots(inputs.size())
+{
+    cutPieces();
+    const std::size_t workers = std::min<std::size_t>(std::max(jobs, 1u), inputs.size());
+    m_workers.reserve(workers);
+    for (std::size_t i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+BatchRun::~BatchRun()
+{
+    stop();
+}
+
+std::optional<RunResult> BatchRun::next(std::chrono::milliseconds timeout)
+{
+    Slot& slot = m_slots[m_handed];
+    if (!slot.done) {
+        std::unique_lock lock(m_mutex);
+        if (!m_handable.wait_for(lock, timeout, [&slot] { return slot.done.load(); }))
+            return std::nullopt;
+    }
+    ++m_handed;
+    return std::move(slot.result);
+}
+
+void BatchRun::stop()
+{
+    m_stopping = true;
+    wake(m_slotDone);
+    m_workers.clear(); // joins
+}
+
+void BatchRun::cutPieces()
+{
+    std::unordered_map<std::string, std::size_t> folders;
+    for (std::size_t i = 0; i < m_inputs.size(); ++i) {
+        const std::string folder = std::filesystem::path(m_inputs[i].path).parent_path().lexically_normal().native();
+        const std::size_t id = folders.try_emplace(folder, folders.size()).first->second;
+        if (m_pieces.empty() || m_pieces.back().folder != id || m_pieces.back().end - m_pieces.back().begin == kPieceSize)
+            m_pieces.push_back({i, i, id});
+        ++m_pieces.back().end;
+    }
+    m_workersInFolder.assign(folders.size(), 0);
+}
+
+BatchRun::Piece* BatchRun::takePiece(const Piece* done)
+{
+    const std::lock_guard lock(m_mutex);
+    if (done != nullptr)
+        --m_workersInFolder[done->folder];
+    while (m_firstUntaken < m_pieces.size() && m_pieces[m_firstUntaken].taken)
+        ++m_firstUntaken;
+    if (m_firstUntaken == m_pieces.size() || m_stopping)
+        return nullptr;
+    // A folder's pieces are taken in input order, so an earlier input with the same output
+    // (always in the same folder) is taken before a later one waits for it.
+    Piece* chosen = &m_pieces[m_firstUntaken];
+    const std::size_t last = std::min(m_pieces.size(), m_firstUntaken + kLookAhead);
+    for (std::size_t i = m_firstUntaken; i < last; ++i) {
+        Piece& piece = m_pieces[i];
+        if (!piece.taken && m_workersInFolder[piece.folder] == 0) {
+            chosen = &piece;
+            break;
+        }
+    }
+    chosen->taken = true;
+    ++m_workersInFolder[chosen->folder];
+    return chosen;
+}
+
+void BatchRun::work()
+{
+    RunWorkspace workspace;
+    for (const Piece* piece = takePiece(nullptr); piece != nullptr; piece = takePiece(piece)) {
+        for (std::size_t index = piece->begin; index < piece->end && !m_stopping; ++index) {
+            RunResult result;
+            try {
+                result = runOne(index, workspace);
+            } catch (const std::exception&) { // out of memory for a path: that file cannot be written
+                result = {RunStatus::CannotWrite, {}};
+            }
+            finish(index, std::move(result));
+        }
+    }
+}
+
+RunResult BatchRun::runOne(std::size_t index, RunWorkspace& workspace)
+{
+    const BatchInput& input = m_inputs[index];
+    if (input.unreadableFolder)
+        return {RunStatus::CannotRead, {}};
+    if (input.sameOutputAs != BatchInput::kNone && !waitUntilDone(input.sameOutputAs))
+        return {RunStatus::Cancelled, {}};
+    const auto goOn = [this] {
+        return !m_stopping.load(std::memory_order_relaxed) && m_cancel.load(std::memory_order_relaxed) == 0;
+    };
+    return MIRRORInline(input.path, m_preset, goOn, workspace);
+}
+
+bool BatchRun::waitUntilDone(std::size_t index)
+{
+    std::unique_lock lock(m_mutex);
+    ++m_waitingWorkers;
+    m_slotDone.wait(lock, [&] { return m_slots[index].done || m_stopping; });
+    --m_waitingWorkers;
+    return !m_stopping;
+}
+
+void BatchRun::finish(std::size_t index, RunResult result)
+{
+    Slot& slot = m_slots[index];
+    slot.result = std::move(result);
+    slot.done = true;
+    // Woken for a batch of results, not each one: a wake-up per small file would cost more
+    // than the file. Whatever is left is picked up when the caller's wait times out.
+    const std::size_t finished = ++m_finishedCount;
+    if (finished % kResultsPerWakeUp == 0 || finished == m_slots.size())
+        wake(m_handable);
+    if (m_waitingWorkers > 0)
+        wake(m_slotDone);
+}
+
+void BatchRun::wake(std::condition_variable& waiters)
+{
+    // Through the lock, so that the change lands before a waiter's check or after it has
+    // started waiting, never in between.
+    { const std::lock_guard lock(m_mutex); }
+    waiters.notify_all();
+}
+
+} // namespace tonvex::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace tonvex {
 
 // An open audio output that pulls the synthesizer's sound on a thread of its own.
@@ -14,6 +16,8 @@ public:
     // While on, a lost output is reopened again and again until it answers; off ends the
     // retrying. An output that cannot tell it was lost ignores this.
     virtual void setReopening(bool on) = 0;
+    // How long a failed reopening waits before the next.
+    virtual void setReopenInterval(std::chrono::milliseconds interval) = 0;
 };
 
 } // namespace tonvex

@@ -19,6 +19,7 @@ public:
     const char* name() const override { return m_name; }
     bool connected() const override { return true; }
     void setReopening(bool) override {}
+    void setReopenInterval(std::chrono::milliseconds) override {}
 
 private:
     // Only open() can name this.

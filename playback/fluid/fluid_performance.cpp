@@ -74,6 +74,13 @@ const char* FluidPerformance::driverName() const
     return m_output && m_output->connected() ? m_output->name() : "";
 }
 
+void FluidPerformance::setReopenInterval(std::chrono::milliseconds interval)
+{
+    m_reopenInterval = interval;
+    if (m_output)
+        m_output->setReopenInterval(interval);
+}
+
 void FluidPerformance::InitAudio(std::uint32_t, const AudioParams&, int, int performanceChannels)
 {
     requireOpen();

@@ -42,8 +42,8 @@ public:
     // Name of the audio driver in use ("pulseaudio", "alsa"); empty when none is open, and
     // while the one open is lost.
     const char* driverName() const;
-    // How often a lost output is tried again; for the next InitAudio.
-    void setReopenInterval(std::chrono::milliseconds interval) { m_reopenInterval = interval; }
+    // How often a lost output is tried again.
+    void setReopenInterval(std::chrono::milliseconds interval);
 
 private:
     void requireOpen() const;

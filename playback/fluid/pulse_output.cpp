@@ -77,7 +77,7 @@ struct PulseOutput::State {
     pa_sample_spec spec{};
     pa_buffer_attr attributes{};
     int realtimePriority = 0;
-    std::chrono::milliseconds reopenInterval{};
+    std::chrono::milliseconds reopenInterval{}; // guarded by mutex
     // The thread's alone once it runs.
     Connection connection;
     std::vector<float> left, right, interleaved;
@@ -172,6 +172,12 @@ void PulseOutput::setReopening(bool on)
     std::lock_guard lock(m_state->mutex);
     m_state->reopening = on;
     m_state->changed.notify_all();
+}
+
+void PulseOutput::setReopenInterval(std::chrono::milliseconds interval)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->reopenInterval = interval;
 }
 
 void PulseOutput::run(std::shared_ptr<State> state) noexcept

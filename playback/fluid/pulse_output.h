@@ -30,6 +30,7 @@ public:
     const char* name() const override { return "pulseaudio"; }
     bool connected() const override;
     void setReopening(bool on) override;
+    void setReopenInterval(std::chrono::milliseconds interval) override;
 
 private:
     struct State;

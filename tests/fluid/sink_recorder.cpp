@@ -14,7 +14,7 @@ extern char** environ;
 
 namespace tonvex::test {
 
-SinkRecorder::SinkRecorder(const std::string& sink, const std::string& server)
+SinkRecorder::SinkRecorder(const std::string& sink)
 {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
@@ -24,10 +24,8 @@ SinkRecorder::SinkRecorder(const std::string& sink, const std::string& server)
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string device = "--device=" + sink + ".monitor";
-    const std::string serverOption = "--server=" + server;
     const char* argv[] = {"parec", device.c_str(), "--latency-msec=10", "--format=s16le",
-                          "--rate=44100", "--channels=2", "--raw",
-                          server.empty() ? nullptr : serverOption.c_str(), nullptr};
+                          "--rate=44100", "--channels=2", "--raw", nullptr};
     const int spawned = posix_spawnp(&m_pid, "parec", &actions, nullptr,
                                      const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);

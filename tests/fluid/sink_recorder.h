@@ -19,9 +19,8 @@ public:
     static constexpr int kRate = 44100;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-    // Starts recording `sink`.monitor on `server` (empty: the default one); throws
-    // std::runtime_error when parec cannot start.
-    explicit SinkRecorder(const std::string& sink, const std::string& server = {});
+    // Starts recording `sink`.monitor; throws std::runtime_error when parec cannot start.
+    explicit SinkRecorder(const std::string& sink);
     ~SinkRecorder();
 
     SinkRecorder(const SinkRecorder&) = delete;

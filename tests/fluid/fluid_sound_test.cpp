@@ -315,8 +315,6 @@ TEST_F(FluidSoundTest, RebuildingTheEngine200TimesLeaksNeitherMemoryNorThreads)
 // A PulseAudio server of the test's own to kill, freeze and start again; pactl and parec reach it
 // through PULSE_SERVER, the engine through a socket whose unloading it sees as a lost server.
 class PrivateServer {
-    using Pipe = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
 public:
     static constexpr const char* kSink = "tonvex_restart";
     ~PrivateServer() { kill(); }
@@ -350,6 +348,7 @@ public:
     std::string server(const char* socket) const { return "unix:" + m_dir.file(socket); }
 
 private:
+    using Pipe = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
     static int firstNumber(std::FILE* in)
     {
         int number = -1;
@@ -442,8 +441,7 @@ TEST_F(FluidSoundTest, TheSongGoesOnWhenTheServerReturnsAndLosing200TimesLeaksNo
     performance->PlaySegmentEx(*segment, 0, 0);
     ASSERT_TRUE(driverIs("pulseaudio")) << "a new start does not take the retrying up";
 
-    // A hung server holds the output's thread in a write; closing must not wait for it.
-    server.freeze();
+    server.freeze(); // hung: the output's thread stays in its write, which a close must not wait for
     std::this_thread::sleep_for(300ms);
     std::thread crash([&] { // frees a close that waits, so that it fails rather than hangs
         std::this_thread::sleep_for(500ms);

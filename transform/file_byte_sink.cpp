@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "temporary_file.h"
+
 namespace tonvex {
 
 FileByteSink::FileByteSink(int fd, std::size_t bufferSize) : m_fd(fd)
@@ -19,8 +21,18 @@ FileByteSink::FileByteSink(int fd, std::span<std::uint8_t> buffer) : m_fd(fd)
     setBuffer(buffer.data(), buffer.size());
 }
 
+FileByteSink::FileByteSink(TemporaryFile& file, std::span<std::uint8_t> buffer) : m_file(&file)
+{
+    setBuffer(buffer.data(), buffer.size());
+}
+
 bool FileByteSink::write(const std::uint8_t* data, std::size_t size)
 {
+    if (m_file != nullptr && m_fd < 0) {
+        if (!m_file->create())
+            return false;
+        m_fd = m_file->fd();
+    }
     while (size > 0) {
         const ssize_t put = ::write(m_fd, data, size);
         if (put < 0) {

@@ -9,6 +9,8 @@
 
 namespace tonvex {
 
+class TemporaryFile;
+
 // Writes to an open file descriptor (not owned) through a buffer of fixed size.
 class FileByteSink final : public ByteSink {
 public:
@@ -19,10 +21,15 @@ public:
     // Writes through `buffer` (not owned, at least one byte), which must outlive the sink.
     FileByteSink(int fd, std::span<std::uint8_t> buffer);
 
+    // Writes to `file` (not owned), creating it when the buffer is first passed on: output
+    // that never leaves the buffer costs no file. A failed creation is a failed write.
+    FileByteSink(TemporaryFile& file, std::span<std::uint8_t> buffer);
+
 private:
     bool write(const std::uint8_t* data, std::size_t size) override;
 
-    int m_fd;
+    int m_fd = -1;
+    TemporaryFile* m_file = nullptr;
     std::unique_ptr<std::uint8_t[]> m_storage;
 };
 

@@ -33,17 +33,22 @@ void randomizeTail(std::string& name)
 
 } // namespace
 
-TemporaryFile::TemporaryFile(const std::string& target) : m_target(target)
+TemporaryFile::TemporaryFile(const std::string& target) : m_target(target) {}
+
+bool TemporaryFile::create()
 {
-    const std::size_t slash = target.rfind('/');
+    if (m_file.isOpen())
+        return true;
+    const std::size_t slash = m_target.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::string folder = target.substr(0, nameStart);
+    const std::string folder = m_target.substr(0, nameStart);
     // A name near the file-name limit leaves no room for the hidden prefix and random tail.
-    if (!create(folder + "." + target.substr(nameStart) + "." + std::string(kRandomTail)) && errno == ENAMETOOLONG)
-        create(folder + ".tonvex." + std::string(kRandomTail));
+    if (createFrom(folder + "." + m_target.substr(nameStart) + "." + std::string(kRandomTail)))
+        return true;
+    return errno == ENAMETOOLONG && createFrom(folder + ".tonvex." + std::string(kRandomTail));
 }
 
-bool TemporaryFile::create(const std::string& pattern)
+bool TemporaryFile::createFrom(const std::string& pattern)
 {
     std::string name = pattern;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

@@ -10,12 +10,15 @@ namespace tonvex {
 // destructor removes it, so a failed or cancelled write leaves nothing behind.
 class TemporaryFile {
 public:
+    // Nothing is created yet: a run that fails before its first write costs no file.
     explicit TemporaryFile(const std::string& target);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    // False when the file could not be created (missing or unwritable folder, ...).
+    // Creates the file; false when it cannot be (missing or unwritable folder, ...).
+    bool create();
+
     bool isOpen() const { return m_file.isOpen(); }
     int fd() const { return m_file.get(); }
     const std::string& path() const { return m_path; }
@@ -27,7 +30,7 @@ public:
     bool commit();
 
 private:
-    bool create(const std::string& pattern);
+    bool createFrom(const std::string& pattern);
 
     std::string m_target;
     std::string m_path;

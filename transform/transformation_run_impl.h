@@ -24,9 +24,7 @@ RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yiel
     if (!in.isOpen())
         return {RunStatus::CannotRead, {}};
     TemporaryFile temporary(*outFileName);
-    if (!temporary.isOpen())
-        return {RunStatus::CannotWrite, {}};
-    FileByteSink out(temporary.fd(), workspace.outputBuffer());
+    FileByteSink out(temporary, workspace.outputBuffer());
     const RunStatus status = detail::transformStream(in, out, preset, workspace.noteTable(preset), yield);
     if (status != RunStatus::Written)
         return {status, {}};

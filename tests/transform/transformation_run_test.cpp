@@ -117,7 +117,7 @@ TEST(MirrorTest, CancelLeavesNothingBehind)
 {
     TempDir dir;
     Bytes events;
-    for (int i = 0; i < 50000; ++i)
+    for (int i = 0; i < 100000; ++i)
         events.insert(events.end(), {0x00, 0x90, 60, 0x40});
     writeFile(dir.file("Long.mid"), test::singleTrack(events));
     const Bytes earlier{1, 2, 3};
@@ -126,10 +126,10 @@ TEST(MirrorTest, CancelLeavesNothingBehind)
     int calls = 0;
     bool sawTemporary = false;
     const RunResult result = MIRROR(dir.file("Long.mid"), test::presetFor(test::kPenta), [&] {
-        // Half way through, the partial output lives under a hidden name beside the input.
-        if (++calls == 40000)
+        // Past the first full buffer, the partial output lives under a hidden name beside the input.
+        if (++calls == 90000)
             sawTemporary = dir.entries().size() == 3;
-        return calls < 40000;
+        return calls < 90000;
     });
     EXPECT_EQ(result.status, RunStatus::Cancelled);
     EXPECT_TRUE(sawTemporary);

@@ -74,7 +74,7 @@ struct PulseOutput::State {
     std::shared_ptr<FluidCore> core;
     std::string server; // empty: the default server
     std::string device;
-    pa_sample_spec spec{};
+    pa_sample_spec format{};
     pa_buffer_attr attributes{};
     int realtimePriority = 0;
     std::chrono::milliseconds reopenInterval{}; // guarded by mutex
@@ -93,7 +93,7 @@ struct PulseOutput::State {
     Connection connect(int& error) const
     {
         return Connection(pa_simple_new(orNull(server), kClientName, PA_STREAM_PLAYBACK,
-                                        orNull(device), kStreamName, &spec, nullptr, &attributes,
+                                        orNull(device), kStreamName, &format, nullptr, &attributes,
                                         &error));
     }
 };
@@ -114,7 +114,7 @@ std::unique_ptr<PulseOutput> PulseOutput::open(std::shared_ptr<FluidCore> core,
     int frames = intSetting(settings, "audio.period-size", kDefaultPeriodFrames);
     if (frames <= 0)
         frames = kDefaultPeriodFrames;
-    state->spec = {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), kChannels};
+    state->format = {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), kChannels};
     // What FluidSynth's driver asks for: one period of target latency, and with
     // adjust-latency the server sizes its buffer to match.
     const auto periodBytes = static_cast<std::uint32_t>(frames * kChannels * sizeof(float));

@@ -40,9 +40,14 @@ bool FocusCue::eventFilter(QObject*, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        // A modifier held for a click is no sign of keyboard use.
-        if (!isModifierKey(static_cast<QKeyEvent*>(event)->key()))
-            setVisible(true);
+        // A modifier held for a click is no sign of keyboard use. The key may move the focus,
+        // and a window that is not active (no window manager) gets no focus events for that:
+        // redraw anyway, which happens after the key has been handled.
+        if (!isModifierKey(static_cast<QKeyEvent*>(event)->key())) {
+            m_visible = true;
+            if (m_changed)
+                m_changed();
+        }
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

@@ -16,11 +16,6 @@ FileByteSink::FileByteSink(int fd, std::size_t bufferSize) : m_fd(fd)
     setBuffer(m_storage.get(), bufferSize);
 }
 
-FileByteSink::FileByteSink(int fd, std::span<std::uint8_t> buffer) : m_fd(fd)
-{
-    setBuffer(buffer.data(), buffer.size());
-}
-
 FileByteSink::FileByteSink(TemporaryFile& file, std::span<std::uint8_t> buffer) : m_file(&file)
 {
     setBuffer(buffer.data(), buffer.size());

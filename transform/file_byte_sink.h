@@ -18,11 +18,9 @@ public:
 
     explicit FileByteSink(int fd, std::size_t bufferSize = kDefaultBufferSize);
 
-    // Writes through `buffer` (not owned, at least one byte), which must outlive the sink.
-    FileByteSink(int fd, std::span<std::uint8_t> buffer);
-
-    // Writes to `file` (not owned), creating it when the buffer is first passed on: output
-    // that never leaves the buffer costs no file. A failed creation is a failed write.
+    // Writes to `file` through `buffer` (at least one byte), neither owned and both outliving
+    // the sink. The file is created when the buffer is first passed on, so output that never
+    // leaves the buffer costs no file; a failed creation is a failed write.
     FileByteSink(TemporaryFile& file, std::span<std::uint8_t> buffer);
 
 private:

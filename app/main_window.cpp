@@ -79,7 +79,7 @@ constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
     {"Stop input", "Stops playback"},
     {"Play output", "Plays the last output file from its start"},
     {"Stop output", "Stops playback"},
-    {"Mirror", "Reflects each note about the nearest C"},
+    {"Mirror", "Reflects each note about C, downwards: D becomes B flat, E becomes A flat, G becomes F"},
     {"Reverse", "Turns the keyboard upside down"},
     {"Upside-down", "Swaps C and A, D and G, E and F within the octave"},
     {"Whole tone", "Doubles each pitch class onto the whole-tone scale"},

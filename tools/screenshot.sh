@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Takes a picture of the real Tonvex window on a private X server.
 #   tools/screenshot.sh [OUTPUT.png] [PROGRAM]
-# OUTPUT defaults to tonvex-window.png in the current folder, PROGRAM to build/app/tonvex.
+# OUTPUT defaults to tonvex-window.png in the current folder, PROGRAM to build/bin/tonvex.
 # The picture is cropped to the window's rounded outline (471 x 319 pixels).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-tonvex-window.png}
-program=${2:-$top/build/app/tonvex}
+program=${2:-$top/build/bin/tonvex}
 [ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 1; }
 for tool in Xvfb xwininfo import; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (tools/setup.sh installs it)" >&2; exit 1; }

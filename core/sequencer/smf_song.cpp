@@ -310,4 +310,21 @@ double SmfSong::tempoAt(MusicTime time) const
     return 60000000.0 / micros;
 }
 
+double SmfSong::secondsAt(MusicTime time) const
+{
+    const std::int64_t tick = toFileTick(time);
+    double micros = 0.0;
+    std::int64_t from = 0;
+    std::uint32_t microsPerQuarter = kDefaultMicrosPerQuarter;
+    for (const TempoChange& change : m_tempoMap) {
+        if (change.tick >= tick)
+            break;
+        micros += static_cast<double>(change.tick - from) * microsPerQuarter / m_division;
+        from = change.tick;
+        microsPerQuarter = change.microsPerQuarter;
+    }
+    micros += static_cast<double>(tick - from) * microsPerQuarter / m_division;
+    return micros / 1e6;
+}
+
 } // namespace tonvex

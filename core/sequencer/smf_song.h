@@ -42,6 +42,9 @@ public:
     std::int64_t toFileTick(MusicTime time) const;
     // Quarter notes per minute in force at the music time (120 before any tempo event).
     double tempoAt(MusicTime time) const;
+    // Seconds of music from the start to the music time, following the tempo map; 0 for
+    // negative times.
+    double secondsAt(MusicTime time) const;
 
 private:
     SmfSong() = default;

@@ -87,6 +87,11 @@ TEST(SmfSongTempo, FollowsTheTempoMapInQuarterNotesPerMinute)
     EXPECT_DOUBLE_EQ(song.tempoAt(1536), 60.0);
     EXPECT_DOUBLE_EQ(song.tempoAt(2304), 240.0);
     EXPECT_DOUBLE_EQ(song.tempoAt(1'000'000), 240.0);
+    // Elapsed music time adds each stretch at its own tempo.
+    EXPECT_DOUBLE_EQ(song.secondsAt(-5), 0.0);
+    EXPECT_DOUBLE_EQ(song.secondsAt(768), 0.64);
+    EXPECT_DOUBLE_EQ(song.secondsAt(2304), 2.28);
+    EXPECT_DOUBLE_EQ(song.secondsAt(3072), 2.53);
 }
 
 TEST(SmfSongTempo, DefaultsTo120AndSkipsZeroTempos)

@@ -13,19 +13,16 @@
 // 16-channel song.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "bench_support.h"
 #include "bench_view.h"
 #include "engine_lifecycle.h"
 #include "fluid_preparation.h"
@@ -36,49 +33,16 @@
 #include "smf_builder.h"
 #include "transport.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace tonvex;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using namespace tonvex::bench;
 using test::SinkRecorder;
 
-constexpr int kSilence = 32;       // of 32767: the null sink's silence is exact zeros
 constexpr int kPresses = 10;
 constexpr int kCommandRuns = 5;
 constexpr auto kQuiet = 400ms;     // between runs, so that each onset is found after silence
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-double maxOf(const std::vector<double>& v)
-{
-    return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end());
-}
-
-// Wall-clock time at which the first sound after `from` reached the recorder; nullopt-like
-// time_point::max() when none came within the limit.
-Clock::time_point firstSound(const SinkRecorder& recorder, std::size_t from, Clock::duration limit)
-{
-    const Clock::time_point deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-        const std::size_t loud = recorder.firstLoud(from, recorder.frames(), kSilence);
-        if (loud != SinkRecorder::npos)
-            return recorder.arrival(loud);
-        std::this_thread::sleep_for(1ms);
-    }
-    return Clock::time_point::max();
-}
 
 double cpuSeconds()
 {
@@ -189,24 +153,6 @@ void measureDrops(const std::string& song)
     }
 }
 
-pid_t spawnQuiet(const std::vector<std::string>& args)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -288,9 +234,7 @@ int main(int argc, char** argv)
         const Clock::time_point sound = firstSound(recorder, from, 5s);
         if (sound != Clock::time_point::max())
             commandMs.push_back(ms(sound - start));
-        ::kill(pid, SIGTERM);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        stopChild(pid);
         std::this_thread::sleep_for(kQuiet);
     }
 

@@ -113,6 +113,16 @@ std::size_t SinkRecorder::lastLoud(std::size_t begin, std::size_t end, int thres
     return npos;
 }
 
+std::vector<std::uint16_t> SinkRecorder::magnitudes(std::size_t begin, std::size_t end) const
+{
+    std::lock_guard lock(m_mutex);
+    end = std::min(end, m_magnitudes.size());
+    if (begin >= end)
+        return {};
+    return {m_magnitudes.begin() + static_cast<std::ptrdiff_t>(begin),
+            m_magnitudes.begin() + static_cast<std::ptrdiff_t>(end)};
+}
+
 double SinkRecorder::rms(std::size_t begin, std::size_t end) const
 {
     std::lock_guard lock(m_mutex);

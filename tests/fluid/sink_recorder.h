@@ -34,6 +34,8 @@ public:
     std::size_t firstLoud(std::size_t begin, std::size_t end, int threshold) const;
     // Last frame in [begin, end) louder than `threshold`; npos if none.
     std::size_t lastLoud(std::size_t begin, std::size_t end, int threshold) const;
+    // The magnitudes of frames [begin, end).
+    std::vector<std::uint16_t> magnitudes(std::size_t begin, std::size_t end) const;
     // Root mean square of the magnitudes in [begin, end).
     double rms(std::size_t begin, std::size_t end) const;
     // When the read that delivered the frame returned (no earlier than it was played).

@@ -107,10 +107,14 @@ long residentKb()
 Gaps findGaps(const std::vector<std::uint16_t>& magnitudes, std::size_t minFrames)
 {
     Gaps gaps;
+    constexpr std::size_t kListed = 5;
     std::size_t run = 0;
+    std::size_t at = 0;
     auto close = [&] {
         if (run >= minFrames) {
             const double length = 1000.0 * double(run) / test::SinkRecorder::kRate;
+            if (gaps.startsMs.size() < kListed)
+                gaps.startsMs.push_back(1000.0 * double(at - run) / test::SinkRecorder::kRate);
             ++gaps.count;
             gaps.longestMs = std::max(gaps.longestMs, length);
             gaps.totalMs += length;
@@ -122,6 +126,7 @@ Gaps findGaps(const std::vector<std::uint16_t>& magnitudes, std::size_t minFrame
             ++run;
         else
             close();
+        ++at;
     }
     close();
     return gaps;

@@ -49,6 +49,7 @@ struct Gaps {
     int count = 0;
     double longestMs = 0;
     double totalMs = 0;
+    std::vector<double> startsMs; // where the first few begin, from the first frame given
 };
 Gaps findGaps(const std::vector<std::uint16_t>& magnitudes, std::size_t minFrames);
 

@@ -33,6 +33,9 @@ constexpr int kPresses = 10;
 constexpr int kBusyProcesses = 2;
 constexpr auto kQuiet = 400ms;
 const std::size_t kGapFrames = SinkRecorder::framesIn(5ms);
+// Well below the held chord's level and well above its release tail, whose quiet zero
+// crossings would read as gaps.
+constexpr int kHeld = 1000;
 
 // One organ chord held for `seconds` at 120 bpm.
 test::Bytes heldChord(int seconds)
@@ -72,7 +75,7 @@ struct Rig {
 
 struct Held {
     Gaps gaps;
-    double soundedMs = 0; // from the first to the last sound
+    double soundedMs = 0; // from the first sound to the chord's release
 };
 
 // Records the sink while `play` starts the chord, until `playing` turns false or 40 s pass.
@@ -87,9 +90,9 @@ Held recordChord(SinkRecorder& recorder, Play play, Playing playing)
     std::this_thread::sleep_for(500ms);
     const std::size_t to = recorder.frames();
     const std::size_t first = recorder.firstLoud(from, to, kSilence);
-    const std::size_t last = recorder.lastLoud(from, to, kSilence);
+    const std::size_t last = recorder.lastLoud(from, to, kHeld);
     Held held;
-    if (first == SinkRecorder::npos)
+    if (first == SinkRecorder::npos || last == SinkRecorder::npos)
         return held;
     held.gaps = findGaps(recorder.magnitudes(first, last + 1), kGapFrames);
     held.soundedMs = 1000.0 * double(last - first) / SinkRecorder::kRate;
@@ -102,6 +105,12 @@ void printHeld(const char* who, const Held& held)
                 "(target: no gap over 5 ms)\n",
                 who, held.gaps.count, held.gaps.longestMs, held.gaps.totalMs, held.soundedMs / 1000.0,
                 kChordSeconds);
+    if (!held.gaps.startsMs.empty()) {
+        std::printf("  first gaps begin at (s):");
+        for (double start : held.gaps.startsMs)
+            std::printf(" %.3f", start / 1000.0);
+        std::printf("\n");
+    }
 }
 
 std::vector<double> pressesToSound(Rig& rig, SinkRecorder& recorder, const std::string& song)

@@ -18,6 +18,8 @@ public:
     virtual void setReopening(bool on) = 0;
     // How long a failed reopening waits before the next.
     virtual void setReopenInterval(std::chrono::milliseconds interval) = 0;
+    // Drops what was rendered but not yet heard, so that what is rendered next is heard at once.
+    virtual void discardQueued() = 0;
 };
 
 } // namespace tonvex

@@ -52,6 +52,7 @@ std::shared_ptr<FluidCore> FluidCore::create()
     if (core->m_soundFontPath.empty())
         throw EngineError("no General MIDI SoundFont could be loaded");
     core->m_defaultGain = fluid_synth_get_gain(core->m_synth.get());
+    fluid_settings_getnum(core->m_settings.get(), "synth.sample-rate", &core->m_sampleRate);
     return core;
 }
 
@@ -65,6 +66,7 @@ void FluidCore::render(int frames, int outputs, float* out[]) noexcept
         std::lock_guard lock(m_renderMutex);
         // Reverb and chorus go to the same two buffers as the dry sound.
         fluid_synth_process(m_synth.get(), frames, 2, out, 2, out);
+        m_framesRendered += frames;
     } catch (...) {
         // A block that cannot be rendered stays silent.
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +32,14 @@ public:
     // Held while players are made or deleted, which the rendering must not see half done.
     std::mutex& renderMutex() { return m_renderMutex; }
 
+    // Frames rendered since the synthesizer was made; under the render lock it stands still.
+    std::int64_t framesRendered() const { return m_framesRendered.load(); }
+    double sampleRate() const { return m_sampleRate; }
+    // How far the rendered sound runs ahead of what is heard: the open output's queue.
+    std::chrono::microseconds outputLatency() const { return std::chrono::microseconds(m_outputLatency.load()); }
+    // For the output's thread.
+    void setOutputLatency(std::chrono::microseconds latency) { m_outputLatency = latency.count(); }
+
     // Marks the output as owned by `owner`; false when another owner holds it.
     bool claimOutput(const void* owner);
     // Gives the output up if `owner` holds it.
@@ -55,6 +65,9 @@ private:
     std::string m_soundFontPath;
     float m_defaultGain = 0.2f;
     const void* m_outputOwner = nullptr;
+    std::atomic<std::int64_t> m_outputLatency{0}; // microseconds
+    std::atomic<std::int64_t> m_framesRendered{0};
+    double m_sampleRate = 44100.0;
     std::mutex m_renderMutex;
 };
 

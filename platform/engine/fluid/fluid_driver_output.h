@@ -20,6 +20,7 @@ public:
     bool connected() const override { return true; }
     void setReopening(bool) override {}
     void setReopenInterval(std::chrono::milliseconds) override {}
+    void discardQueued() override {}
 
 private:
     // Only open() can name this.

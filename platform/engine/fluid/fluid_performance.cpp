@@ -139,6 +139,8 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
     FluidSegment& fluid = fluidSegment(segment);
     if (!m_audioReady)
         throw EngineError("audio output not open");
+    // What the output queued of the previous sound would delay the song's first notes.
+    m_output->discardQueued();
     std::shared_ptr<FluidPlayback> playback;
     {
         // The synthesizer's timer list, which players join and leave, is not guarded against
@@ -169,8 +171,10 @@ void FluidPerformance::StopEx(Segment& segment, std::int64_t, std::uint32_t)
     FluidSegment& fluid = fluidSegment(segment);
     if (m_playback && m_playback->plays(fluid.song().get())) {
         m_playback->stop();
-        if (m_output)
+        if (m_output) {
+            m_output->discardQueued(); // the queue still holds the song's last moments
             m_output->setReopening(false);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "fluid_playback.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace tonvex {
 namespace {
@@ -9,13 +10,14 @@ constexpr int kAllChannels = -1; // FluidSynth's channel wildcard
 
 FluidPlayback::FluidPlayback(std::shared_ptr<FluidCore> core, std::shared_ptr<const SmfSong> song,
                              MusicTime start, float tempo)
-    : m_core(std::move(core)), m_song(std::move(song))
+    : m_core(std::move(core)), m_song(std::move(song)), m_tempo(tempo)
 {
     m_player.reset(new_fluid_player(m_core->synth()));
     if (!m_player)
         throw EngineError("cannot create a player");
     m_startTick = std::min(m_song->toFileTick(start), m_song->endTick());
-    m_lastTick = m_startTick;
+    m_heard = m_song->toMusicTime(m_startTick);
+    m_startFrame = m_core->framesRendered(); // made under the render lock: no frame slips by
     // The player gets the song as if it began at the start point: its own seek runs the
     // clock slow after a tempo event and skips notes on the target tick.
     const std::vector<std::uint8_t> bytes = m_song->bytesFrom(m_startTick);
@@ -28,16 +30,39 @@ FluidPlayback::FluidPlayback(std::shared_ptr<FluidCore> core, std::shared_ptr<co
 
 FluidPlayback::~FluidPlayback() = default;
 
-std::int64_t FluidPlayback::currentTick()
+MusicTime FluidPlayback::heardTime() const
 {
-    if (m_player)
-        m_lastTick = m_startTick + std::max(fluid_player_get_current_tick(m_player.get()), 0);
-    return std::min(m_lastTick, m_song->endTick());
+    // The player's clock follows the rendered frames too, but stops at the song's end while
+    // its last moments still wait in the output's queue.
+    const MusicTime start = m_song->toMusicTime(m_startTick);
+    const double rendered = double(m_core->framesRendered() - m_startFrame) / m_core->sampleRate();
+    const double heard = rendered - std::chrono::duration<double>(m_core->outputLatency()).count();
+    if (heard <= 0.0)
+        return start;
+    const double target = m_song->secondsAt(start) + heard * m_tempo;
+    MusicTime low = start;
+    MusicTime high = m_song->length();
+    if (target >= m_song->secondsAt(high))
+        return high;
+    // The latest time heard by then, along the tempo map: secondsAt(low) <= target < secondsAt(high).
+    while (high - low > 1) {
+        const MusicTime middle = low + (high - low) / 2;
+        (m_song->secondsAt(middle) <= target ? low : high) = middle;
+    }
+    return low;
 }
 
 MusicTime FluidPlayback::position()
 {
-    return m_song->toMusicTime(currentTick());
+    if (m_player && !m_frozen)
+        m_heard = heardTime();
+    return m_heard;
+}
+
+void FluidPlayback::freeze()
+{
+    position();
+    m_frozen = true;
 }
 
 bool FluidPlayback::isPlaying()
@@ -45,12 +70,11 @@ bool FluidPlayback::isPlaying()
     if (!m_player || m_finished)
         return false;
     const bool running = fluid_player_get_status(m_player.get()) == FLUID_PLAYER_PLAYING;
-    const std::int64_t tick = m_startTick + fluid_player_get_current_tick(m_player.get());
-    if (running && tick < m_song->endTick())
+    if (running && position() < m_song->length())
         return true;
     // The player itself reports the end only after the last voices died away, or never.
     m_finished = true;
-    currentTick();
+    freeze();
     fluid_player_stop(m_player.get());
     fluid_synth_all_notes_off(m_core->synth(), kAllChannels);
     return false;
@@ -59,7 +83,7 @@ bool FluidPlayback::isPlaying()
 void FluidPlayback::stop()
 {
     if (m_player) {
-        currentTick();
+        freeze();
         fluid_player_stop(m_player.get());
     }
     m_finished = true;
@@ -71,6 +95,7 @@ void FluidPlayback::stop()
 
 void FluidPlayback::setTempo(float tempo)
 {
+    m_tempo = tempo;
     if (m_player)
         fluid_player_set_tempo(m_player.get(), FLUID_PLAYER_TEMPO_INTERNAL, tempo);
 }
@@ -79,7 +104,7 @@ void FluidPlayback::release()
 {
     if (!m_player)
         return;
-    currentTick();
+    freeze();
     fluid_player_stop(m_player.get());
     m_player.reset();
     m_finished = true;

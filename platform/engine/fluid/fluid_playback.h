@@ -24,10 +24,11 @@ public:
     FluidPlayback(const FluidPlayback&) = delete;
     FluidPlayback& operator=(const FluidPlayback&) = delete;
 
-    // Position reached, from the player's own tick (it follows the rendered audio).
+    // Position heard: the player's own tick (it follows the rendered audio) less what the
+    // output still queues. It stands still once the playback stopped or ended.
     MusicTime position();
-    // True while the player runs short of the song's end; reaching the end stops the player
-    // and releases hanging notes.
+    // True until the song's end is heard; reaching the end stops the player and releases
+    // hanging notes.
     bool isPlaying();
     // Stops the player and silences the synthesizer at once, effects included.
     void stop();
@@ -41,13 +42,19 @@ public:
 private:
     struct PlayerDeleter { void operator()(fluid_player_t* p) const { delete_fluid_player(p); } };
 
-    std::int64_t currentTick();
+    // Music time heard now, from the frames rendered since the start less the output's queue.
+    MusicTime heardTime() const;
+    // Reads the position a last time and keeps it.
+    void freeze();
 
     std::shared_ptr<FluidCore> m_core;
     std::shared_ptr<const SmfSong> m_song;
     std::unique_ptr<fluid_player_t, PlayerDeleter> m_player;
     std::int64_t m_startTick = 0; // file tick the player's tick 0 stands for
-    std::int64_t m_lastTick = 0;
+    std::int64_t m_startFrame = 0; // the core's frame count when the player started
+    MusicTime m_heard = 0;
+    float m_tempo = 1.0f;
+    bool m_frozen = false;
     bool m_finished = false;
 };
 

@@ -13,7 +13,8 @@
 #include <sched.h>
 
 #include <pulse/error.h>
-#include <pulse/simple.h>
+
+#include "pulse_stream.h"
 
 namespace tonvex {
 namespace {
@@ -24,15 +25,19 @@ using namespace std::chrono_literals;
 constexpr auto kEndWait = 100ms;
 constexpr int kChannels = 2;
 constexpr double kDefaultRate = 44100.0;
-constexpr int kDefaultPeriodFrames = 768;
+// Rendered and written at a time: the thread answers a flush or a stop within this.
+constexpr int kChunkFrames = 256;
+// Queued ahead of the ear. A busy machine holds the renderer, or the server, back for tens of
+// milliseconds at a time; this much keeps playing meanwhile. Starts and stops drop the queue,
+// so it adds nothing to the time from a press to the sound.
+constexpr auto kQueue = 200ms;
+// The server asks for more whenever this much has been played.
+constexpr auto kRefill = 10ms;
 constexpr std::uint32_t kServerChoice = static_cast<std::uint32_t>(-1); // libpulse's "default"
 constexpr const char* kClientName = "Tonvex";
 constexpr const char* kStreamName = "Playback";
 
-struct SimpleDeleter {
-    void operator()(pa_simple* s) const { pa_simple_free(s); }
-};
-using Connection = std::unique_ptr<pa_simple, SimpleDeleter>;
+using Connection = std::unique_ptr<PulseStream>;
 
 // A string setting of FluidSynth's; empty when unset or "default" (the server's own choice).
 std::string stringSetting(fluid_settings_t* settings, const char* name)
@@ -51,11 +56,6 @@ int intSetting(fluid_settings_t* settings, const char* name, int fallback)
     return fluid_settings_getint(settings, name, &value) == FLUID_OK ? value : fallback;
 }
 
-const char* orNull(const std::string& text)
-{
-    return text.empty() ? nullptr : text.c_str();
-}
-
 // As FluidSynth's own threads do; without the right to real-time scheduling it runs as it is.
 void raisePriority(int priority)
 {
@@ -72,14 +72,12 @@ void raisePriority(int priority)
 // in a hung call still has it when the call returns.
 struct PulseOutput::State {
     std::shared_ptr<FluidCore> core;
-    std::string server; // empty: the default server
-    std::string device;
-    pa_sample_spec format{};
-    pa_buffer_attr attributes{};
+    PulseStream::Options options;
     int realtimePriority = 0;
     std::chrono::milliseconds reopenInterval{}; // guarded by mutex
-    // The thread's alone once it runs.
+    // Replaced only by the thread, under mutex; used by the thread without it.
     Connection connection;
+    // The thread's alone once it runs.
     std::vector<float> left, right, interleaved;
 
     std::mutex mutex;
@@ -90,12 +88,7 @@ struct PulseOutput::State {
     std::atomic<bool> connected{false};
 
     // A new connection; nullptr when no server answers, with libpulse's code in `error`.
-    Connection connect(int& error) const
-    {
-        return Connection(pa_simple_new(orNull(server), kClientName, PA_STREAM_PLAYBACK,
-                                        orNull(device), kStreamName, &format, nullptr, &attributes,
-                                        &error));
-    }
+    Connection connect(int& error) const { return PulseStream::connect(options, error); }
 };
 
 PulseOutput::PulseOutput(Key, std::shared_ptr<State> state) : m_state(std::move(state)) {}
@@ -105,25 +98,26 @@ std::unique_ptr<PulseOutput> PulseOutput::open(std::shared_ptr<FluidCore> core,
 {
     fluid_settings_t* settings = core->settings();
     auto state = std::make_shared<State>();
-    state->server = stringSetting(settings, "audio.pulseaudio.server");
-    state->device = stringSetting(settings, "audio.pulseaudio.device");
+    PulseStream::Options& options = state->options;
+    options.server = stringSetting(settings, "audio.pulseaudio.server");
+    options.device = stringSetting(settings, "audio.pulseaudio.device");
+    options.clientName = kClientName;
+    options.streamName = kStreamName;
     state->realtimePriority = intSetting(settings, "audio.realtime-prio", 0);
     state->reopenInterval = reopenInterval;
     double rate = kDefaultRate;
     fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-    int frames = intSetting(settings, "audio.period-size", kDefaultPeriodFrames);
-    if (frames <= 0)
-        frames = kDefaultPeriodFrames;
-    state->format = {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), kChannels};
-    // What FluidSynth's driver asks for: one period of target latency, and with
-    // adjust-latency the server sizes its buffer to match.
-    const auto periodBytes = static_cast<std::uint32_t>(frames * kChannels * sizeof(float));
-    const bool adjustLatency = intSetting(settings, "audio.pulseaudio.adjust-latency", 1) != 0;
-    state->attributes = {adjustLatency ? kServerChoice : periodBytes, periodBytes, kServerChoice,
-                         kServerChoice, kServerChoice};
-    state->left.resize(static_cast<std::size_t>(frames));
-    state->right.resize(static_cast<std::size_t>(frames));
-    state->interleaved.resize(static_cast<std::size_t>(frames) * kChannels);
+    options.format = {PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), kChannels};
+    const std::uint32_t frameBytes = kChannels * sizeof(float);
+    auto bytesFor = [&](std::chrono::milliseconds span) {
+        return static_cast<std::uint32_t>(rate * double(span.count()) / 1000.0) * frameBytes;
+    };
+    // Playback starts again after a flush as soon as two chunks are in.
+    options.attributes = {kServerChoice, bytesFor(kQueue), 2 * kChunkFrames * frameBytes, bytesFor(kRefill),
+                          kServerChoice};
+    state->left.resize(kChunkFrames);
+    state->right.resize(kChunkFrames);
+    state->interleaved.resize(std::size_t{kChunkFrames} * kChannels);
     // The desktop's routing and volume by role, as FluidSynth's driver sets it; a role the
     // user set already stays.
     const std::string role = stringSetting(settings, "audio.pulseaudio.media-role");
@@ -153,6 +147,8 @@ PulseOutput::~PulseOutput()
         return;
     std::unique_lock lock(m_state->mutex);
     m_state->ending = true;
+    if (m_state->connection)
+        m_state->connection->interrupt();
     m_state->changed.notify_all();
     const bool ended = m_state->changed.wait_for(lock, kEndWait, [this] { return m_state->ended; });
     lock.unlock();
@@ -174,6 +170,13 @@ void PulseOutput::setReopening(bool on)
     m_state->changed.notify_all();
 }
 
+void PulseOutput::discardQueued()
+{
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->connection)
+        m_state->connection->flush();
+}
+
 void PulseOutput::setReopenInterval(std::chrono::milliseconds interval)
 {
     std::lock_guard lock(m_state->mutex);
@@ -189,9 +192,10 @@ void PulseOutput::run(std::shared_ptr<State> state) noexcept
     } catch (...) {
         // The output falls silent; the performance goes on without it.
     }
+    std::lock_guard lock(state->mutex);
     state->connection.reset();
     state->connected = false;
-    std::lock_guard lock(state->mutex);
+    state->core->setOutputLatency({});
     state->ended = true;
     state->changed.notify_all();
 }
@@ -229,13 +233,18 @@ void PulseOutput::pump(State& state)
         }
         int error = 0;
         // A slow server holds the write back; only a lost connection fails it.
-        if (pa_simple_write(state.connection.get(), state.interleaved.data(),
-                            state.interleaved.size() * sizeof(float), &error) < 0) {
-            fluid_log(FLUID_WARN, "PulseAudio output lost: %s", pa_strerror(error));
+        const bool written = state.connection->write(state.interleaved.data(),
+                                                     state.interleaved.size() * sizeof(float), error);
+        if (written)
+            state.core->setOutputLatency(state.connection->latency());
+        lock.lock();
+        if (!written) {
+            if (!state.ending)
+                fluid_log(FLUID_WARN, "PulseAudio output lost: %s", pa_strerror(error));
             state.connected = false;
             state.connection.reset();
+            state.core->setOutputLatency({}); // nothing is queued any more
         }
-        lock.lock();
     }
 }
 

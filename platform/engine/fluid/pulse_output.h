@@ -9,11 +9,12 @@
 
 namespace tonvex {
 
-// PulseAudio (PipeWire through pipewire-pulse) on libpulse-simple, fed from a thread of our
-// own. FluidSynth's driver ends its thread silently when a write fails, and the song then
-// stays silent; this one sees the failed write, drops the connection and, while reopening is
-// on, connects again every interval. Nothing renders meanwhile, so the song's clock stands
-// still until the sound resumes.
+// PulseAudio (PipeWire through pipewire-pulse), fed from a thread of our own that keeps a
+// deep queue filled, so that a busy machine does not starve the sound. FluidSynth's driver
+// ends its thread silently when a write fails, and the song then stays silent; this one sees
+// the failed write, drops the connection and, while reopening is on, connects again every
+// interval. Nothing renders meanwhile, so the song's clock stands still until the sound
+// resumes.
 class PulseOutput : public AudioOutput {
 public:
     // Connects to the server and device named in the core's settings and starts the thread;
@@ -31,6 +32,7 @@ public:
     bool connected() const override;
     void setReopening(bool on) override;
     void setReopenInterval(std::chrono::milliseconds interval) override;
+    void discardQueued() override;
 
 private:
     struct State;

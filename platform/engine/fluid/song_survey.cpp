@@ -1,0 +1,305 @@
+#include "song_survey.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <set>
+
+#include "midi_bytes.h"
+
+namespace tonvex {
+namespace {
+
+constexpr int kChannels = 16;
+constexpr int kDrumChannel = midi::kPercussionChannel - 1; // counted from 0
+constexpr int kDrumBank = 128;
+constexpr std::uint8_t kNoteOff = 0x80;
+constexpr std::uint8_t kNoteOn = 0x90;
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kBankSelect = 0;
+constexpr std::uint8_t kVolume = 7;
+constexpr std::uint8_t kExpression = 11;
+constexpr std::uint8_t kSustain = 64;
+constexpr std::uint8_t kAllSoundOff = 120;
+constexpr std::uint8_t kResetControllers = 121;
+constexpr std::uint8_t kAllNotesOff = 123;
+constexpr std::uint8_t kPedalDown = 64;
+constexpr int kDefaultVolume = 100;
+constexpr int kFullScale = 127;
+constexpr std::size_t kHeaderSize = 14;
+constexpr std::size_t kChunkHeader = 8;
+
+// A reset the synthesizer performs on receiving these system exclusive messages (after F0).
+constexpr std::array<std::uint8_t, 4> kGmSystemOn{0x7E, 0x7F, 0x09, 0x01};
+constexpr std::array<std::uint8_t, 7> kGsReset{0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F};
+// GS "use for rhythm part": 41 dev 42 12 40 1x 15 map; x names the part.
+constexpr std::array<std::uint8_t, 4> kGsHead{0x41, 0x00, 0x42, 0x12};
+constexpr std::uint8_t kGsRhythmPart = 0x15;
+
+// What the survey keeps of an event: channel messages as they are, and two kinds of system
+// exclusive message as made-up statuses.
+enum class Kind : std::uint8_t { Channel, Reset, RhythmPart };
+struct Event {
+    std::int64_t tick;
+    Kind kind;
+    std::uint8_t status; // channel messages: status byte; rhythm part: the channel
+    std::uint8_t data1;
+    std::uint8_t data2;
+};
+
+std::uint32_t be32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+// The part number of a GS message to the channel it drives: part 10 is first, then 1 to 9,
+// then 11 to 16.
+int gsPartChannel(int part)
+{
+    if (part == 0)
+        return kDrumChannel;
+    return part <= 9 ? part - 1 : part;
+}
+
+void readSysEx(const std::uint8_t* data, std::size_t size, std::int64_t tick, std::vector<Event>& events)
+{
+    // Device numbers (second byte) vary; compare the rest.
+    auto gsLike = [&](std::size_t length) {
+        return size >= length && data[0] == kGsHead[0] && data[2] == kGsHead[2] && data[3] == kGsHead[3];
+    };
+    if ((size >= kGmSystemOn.size() && data[0] == kGmSystemOn[0] && data[2] == kGmSystemOn[2]
+         && data[3] == kGmSystemOn[3])
+        || (gsLike(kGsReset.size()) && data[4] == kGsReset[4] && data[5] == kGsReset[5] && data[6] == kGsReset[6])) {
+        events.push_back({tick, Kind::Reset, 0, 0, 0});
+        return;
+    }
+    if (gsLike(8) && data[4] == 0x40 && (data[5] & 0xF0) == 0x10 && data[6] == kGsRhythmPart)
+        events.push_back({tick, Kind::RhythmPart, static_cast<std::uint8_t>(gsPartChannel(data[5] & 0x0F)),
+                          data[7], 0});
+}
+
+// Whether the survey looks at a channel message: notes, program changes and the controllers
+// that choose a bank, scale a note or hold it.
+bool counts(std::uint8_t status, std::uint8_t data1)
+{
+    switch (status & midi::kTypeMask) {
+    case kNoteOff:
+    case kNoteOn:
+    case midi::kProgramChange: return true;
+    case kControlChange:
+        return data1 == kBankSelect || data1 == kVolume || data1 == kExpression || data1 == kSustain
+               || data1 == kAllSoundOff || data1 == kResetControllers || data1 == kAllNotesOff;
+    default: return false;
+    }
+}
+
+// The events of one track chunk, appended in order.
+void readTrack(const std::uint8_t* p, const std::uint8_t* end, std::vector<Event>& events)
+{
+    std::int64_t tick = 0;
+    std::uint8_t running = 0;
+    auto varlen = [&](std::uint32_t& value) {
+        value = 0;
+        for (int i = 0; i < midi::kMaxQuantityBytes; ++i) {
+            if (p >= end)
+                return false;
+            const std::uint8_t c = *p++;
+            value = (value << 7) | (c & midi::kDataBits);
+            if (!(c & midi::kStatusBit))
+                return true;
+        }
+        return false;
+    };
+    while (p < end) {
+        std::uint32_t delta = 0;
+        if (!varlen(delta) || p >= end)
+            return;
+        tick += delta;
+        const std::uint8_t first = *p;
+        if (first == midi::kMeta) {
+            std::uint32_t length = 0;
+            if (end - p < 2)
+                return;
+            const std::uint8_t type = p[1];
+            p += 2;
+            if (!varlen(length) || length > std::size_t(end - p) || type == midi::kMetaEndOfTrack)
+                return;
+            p += length;
+            continue;
+        }
+        if (first == midi::kSysEx || first == midi::kSysExEscape) {
+            ++p;
+            std::uint32_t length = 0;
+            if (!varlen(length) || length > std::size_t(end - p))
+                return;
+            if (first == midi::kSysEx)
+                readSysEx(p, length, tick, events);
+            p += length;
+            continue;
+        }
+        if (first & midi::kStatusBit) {
+            if (first > midi::kSysEx) // system messages have no place in a file
+                return;
+            running = first;
+            ++p;
+        } else if (!running) {
+            return;
+        }
+        const int count = midi::channelDataBytes(running);
+        if (end - p < count)
+            return;
+        if (counts(running, p[0]))
+            events.push_back({tick, Kind::Channel, running, p[0], count == 2 ? p[1] : std::uint8_t{0}});
+        p += count;
+    }
+}
+
+// Every event of every track, in the order the player sends them: by time, and at one time by
+// track.
+std::vector<Event> readEvents(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<Event> events;
+    events.reserve(bytes.size() / 4); // a note event takes three or four bytes
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), midi::kHeaderId.data(), 4) != 0)
+        return events;
+    std::size_t at = kChunkHeader + be32(bytes.data() + 4);
+    while (at <= bytes.size() && bytes.size() - at >= kChunkHeader) {
+        const std::size_t length = std::min<std::size_t>(be32(bytes.data() + at + 4), bytes.size() - at - kChunkHeader);
+        const std::uint8_t* data = bytes.data() + at + kChunkHeader;
+        if (std::memcmp(bytes.data() + at, midi::kTrackId.data(), 4) == 0)
+            readTrack(data, data + length, events);
+        at += kChunkHeader + length;
+    }
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.tick < b.tick; });
+    return events;
+}
+
+// One channel as the synthesizer keeps it.
+struct Channel {
+    bool drum = false;
+    bool switched = false; // turned between drums and melody at some point
+    bool programChosen = false;
+    int bank = 0;
+    int volume = kDefaultVolume;
+    int expression = kFullScale;
+    bool pedal = false;
+    std::set<int> programs;
+};
+
+} // namespace
+
+SongSurvey::SongSurvey(const std::vector<std::uint8_t>& bytes)
+{
+    std::array<Channel, kChannels> channels;
+    auto reset = [&] {
+        for (int c = 0; c < kChannels; ++c) {
+            const bool switched = channels[c].switched;
+            std::set<int> programs = std::move(channels[c].programs);
+            channels[c] = Channel{};
+            channels[c].drum = c == kDrumChannel;
+            channels[c].switched = switched;
+            channels[c].programs = std::move(programs);
+        }
+    };
+    reset();
+    std::set<PresetId> asked;
+    // Sounding notes by channel and key: amplitude (0 when silent), and whether only the
+    // pedal holds it.
+    struct Note {
+        double amplitude = 0.0;
+        bool pedalled = false;
+    };
+    std::array<std::array<Note, midi::kHighestNote + 1>, kChannels> notes{};
+    double weight = 0.0;
+    auto end = [&](Note& note) {
+        weight -= note.amplitude;
+        note = Note{};
+    };
+    // Ends the channel's notes, or only those the pedal holds.
+    auto silence = [&](int c, bool pedalledOnly) {
+        for (Note& note : notes[c])
+            if (note.amplitude > 0.0 && (!pedalledOnly || note.pedalled))
+                end(note);
+    };
+    auto ratio = [](int value) { return double(value) / kFullScale; };
+
+    for (const Event& event : readEvents(bytes)) {
+        if (event.kind == Kind::Reset) {
+            for (int c = 0; c < kChannels; ++c)
+                silence(c, false);
+            reset();
+            continue;
+        }
+        if (event.kind == Kind::RhythmPart) {
+            Channel& channel = channels[event.status];
+            const bool drum = event.data1 != 0;
+            channel.switched = channel.switched || drum != channel.drum;
+            channel.drum = drum;
+            continue;
+        }
+        const int c = event.status & midi::kChannelMask;
+        Channel& channel = channels[c];
+        const std::uint8_t type = event.status & midi::kTypeMask;
+        if (type == kNoteOn && event.data2 > 0) {
+            if (!channel.programChosen) {
+                asked.insert(channel.drum ? PresetId{kDrumBank, 0} : PresetId{0, 0});
+                channel.programs.insert(0);
+                channel.programChosen = true; // the default stays until a program change
+            }
+            const double amplitude = ratio(event.data2) * ratio(event.data2) * ratio(channel.volume)
+                                     * ratio(channel.volume) * ratio(channel.expression)
+                                     * ratio(channel.expression);
+            Note& note = notes[c][event.data1 & midi::kDataBits];
+            end(note); // a key struck again replaces its note
+            note.amplitude = amplitude;
+            weight += amplitude;
+            m_heaviest = std::max(m_heaviest, weight);
+        } else if (type == kNoteOff || type == kNoteOn) {
+            Note& note = notes[c][event.data1 & midi::kDataBits];
+            if (note.amplitude > 0.0) {
+                if (channel.pedal)
+                    note.pedalled = true;
+                else
+                    end(note);
+            }
+        } else if (type == midi::kProgramChange) {
+            asked.insert(channel.drum ? PresetId{kDrumBank, event.data1} : PresetId{channel.bank, event.data1});
+            channel.programs.insert(event.data1);
+            channel.programChosen = true;
+        } else if (type == kControlChange) {
+            switch (event.data1) {
+            case kBankSelect:
+                if (!channel.drum)
+                    channel.bank = event.data2;
+                break;
+            case kVolume: channel.volume = event.data2; break;
+            case kExpression: channel.expression = event.data2; break;
+            case kSustain:
+                channel.pedal = event.data2 >= kPedalDown;
+                if (!channel.pedal)
+                    silence(c, true);
+                break;
+            case kAllSoundOff:
+            case kAllNotesOff: silence(c, false); break;
+            case kResetControllers:
+                channel.expression = kFullScale;
+                channel.pedal = false;
+                silence(c, true);
+                break;
+            default: break;
+            }
+        }
+    }
+    // A channel switched between drums and melody may play any of its programs either way.
+    for (const Channel& channel : channels) {
+        if (!channel.switched)
+            continue;
+        for (int program : channel.programs) {
+            asked.insert({kDrumBank, program});
+            asked.insert({0, program});
+        }
+    }
+    m_presets.assign(asked.begin(), asked.end());
+}
+
+} // namespace tonvex

@@ -54,7 +54,7 @@ protected:
     }
 
     fluid_synth_t* synth() const { return static_cast<FluidRoot&>(*s_root).core().synth(); }
-    float defaultGain() const { return static_cast<FluidRoot&>(*s_root).core().defaultGain(); }
+    float songGain() const { return static_cast<FluidRoot&>(*s_root).core().songGain(); }
 
     static std::unique_ptr<MusicRoot> s_root;
     std::unique_ptr<Performance> m_performance;
@@ -111,11 +111,11 @@ TEST_F(FluidEngineTest, TempoIsTheDownloadedSongsOrTheFileDefault)
 TEST_F(FluidEngineTest, MasterVolumeIsHundredthsOfADecibelFromTheDefaultGain)
 {
     m_performance->SetMasterVolume(kMasterVolume);
-    EXPECT_NEAR(fluid_synth_get_gain(synth()), defaultGain() * std::pow(10.0, -3.12 / 20.0), 1e-5);
+    EXPECT_NEAR(fluid_synth_get_gain(synth()), songGain() * std::pow(10.0, -3.12 / 20.0), 1e-5);
     m_performance->SetMasterVolume(-2000);
-    EXPECT_NEAR(fluid_synth_get_gain(synth()), defaultGain() * 0.1, 1e-5);
+    EXPECT_NEAR(fluid_synth_get_gain(synth()), songGain() * 0.1, 1e-5);
     m_performance->SetMasterVolume(0);
-    EXPECT_FLOAT_EQ(fluid_synth_get_gain(synth()), defaultGain());
+    EXPECT_FLOAT_EQ(fluid_synth_get_gain(synth()), songGain());
     EXPECT_THROW(m_performance->SetMasterVolume(-10001), EngineError);
     EXPECT_THROW(m_performance->SetMasterVolume(2001), EngineError);
 }

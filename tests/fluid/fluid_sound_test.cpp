@@ -254,7 +254,7 @@ TEST_F(FluidSoundTest, OnePerformanceHoldsTheOutputAndEachStartsClean)
     auto segment = load("level.mid", organChord(2));
     first->PlaySegmentEx(*segment, 0, 0);
     first->StopEx(*segment, 0, 0); // clears the synthesizer, but not the master level
-    EXPECT_NEAR(fluid_synth_get_gain(core.synth()), core.defaultGain() * 0.1, 1e-5);
+    EXPECT_NEAR(fluid_synth_get_gain(core.synth()), core.songGain() * 0.1, 1e-5);
     auto second = m_root->DirectMusicPerformanceCreate();
     EXPECT_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
                                    kPerformanceChannels),
@@ -265,7 +265,7 @@ TEST_F(FluidSoundTest, OnePerformanceHoldsTheOutputAndEachStartsClean)
     first->CloseDown();
     EXPECT_NO_THROW(second->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo,
                                       kPerformanceChannels));
-    EXPECT_FLOAT_EQ(fluid_synth_get_gain(core.synth()), core.defaultGain());
+    EXPECT_FLOAT_EQ(fluid_synth_get_gain(core.synth()), core.songGain());
     second->CloseDown();
 }
 

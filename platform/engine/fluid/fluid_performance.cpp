@@ -1,5 +1,6 @@
 #include "fluid_performance.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "fluid_driver_output.h"
@@ -29,6 +30,20 @@ constexpr int kNoteOn = 0x90;
 constexpr int kProgramChange = 0xC0;
 constexpr int kPitchBend = 0xE0;
 
+// The song's gain. Rendered with FluidR3_GM at FluidSynth's default gain of 0.2, 47 songs
+// peaked at 0.2 x K x w, w their heaviest moment (SongSurvey), with K from 0.08 (pedalled
+// piano) to 0.85 (synthesizer leads), and 1.3 for one sound effect; one fixed gain cannot
+// make a solo piano piece loud without an orchestra clipping. So, with no limiter, the gain
+// puts a song of K = 0.85 at the ceiling, 1 dB under full scale at the program's master
+// volume: a solo piano piece (K about 0.3) peaks near -10 dBFS instead of -28, and of the 47
+// only the sound effect reaches full scale. No song gets less than FluidSynth's default
+// gain (dense ones stay as loud as they were), and none more than kMaxGain, so that a few
+// soft notes are not blown up.
+constexpr double kCeiling = 0.89;
+constexpr double kHottestSongs = 0.85;
+constexpr double kMinGain = 0.2;
+constexpr double kMaxGain = 2.0;
+
 FluidSegment& fluidSegment(Segment& segment)
 {
     auto* fluid = dynamic_cast<FluidSegment*>(&segment);
@@ -38,6 +53,15 @@ FluidSegment& fluidSegment(Segment& segment)
 }
 
 } // namespace
+
+float FluidPerformance::gainFor(const SongSurvey& survey)
+{
+    const double masterLevel = std::pow(10.0, static_cast<double>(kMasterVolume) / 2000.0);
+    const double heaviest = survey.heaviestMoment();
+    if (heaviest <= 0.0)
+        return static_cast<float>(kMaxGain);
+    return static_cast<float>(std::clamp(kCeiling / (masterLevel * kHottestSongs * heaviest), kMinGain, kMaxGain));
+}
 
 FluidPerformance::FluidPerformance(std::shared_ptr<FluidCore> core)
     : m_core(std::move(core)), m_reopenInterval(kReopenInterval)
@@ -92,7 +116,8 @@ void FluidPerformance::InitAudio(std::uint32_t, const AudioParams&, int, int per
         throw EngineError("another performance holds the audio output");
     // Nothing of the previous song carries over: programs, controllers, voices, level.
     fluid_synth_system_reset(m_core->synth());
-    fluid_synth_set_gain(m_core->synth(), m_core->defaultGain());
+    m_masterLevel = 1.0;
+    applyGain();
     try {
         openOutput();
     } catch (...) {
@@ -122,8 +147,13 @@ void FluidPerformance::SetMasterVolume(long hundredthsOfDb)
     requireOpen();
     if (hundredthsOfDb < kMinVolume || hundredthsOfDb > kMaxVolume)
         throw EngineError("master volume out of range");
-    const double factor = std::pow(10.0, static_cast<double>(hundredthsOfDb) / 2000.0);
-    fluid_synth_set_gain(m_core->synth(), static_cast<float>(m_core->defaultGain() * factor));
+    m_masterLevel = std::pow(10.0, static_cast<double>(hundredthsOfDb) / 2000.0);
+    applyGain();
+}
+
+void FluidPerformance::applyGain()
+{
+    fluid_synth_set_gain(m_core->synth(), static_cast<float>(m_core->songGain() * m_masterLevel));
 }
 
 MusicTime FluidPerformance::GetMusicTime()
@@ -139,6 +169,7 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
     FluidSegment& fluid = fluidSegment(segment);
     if (!m_audioReady)
         throw EngineError("audio output not open");
+    prepare(fluid); // at once when the segment was downloaded
     // What the output queued of the previous sound would delay the song's first notes.
     m_output->discardQueued();
     std::shared_ptr<FluidPlayback> playback;
@@ -150,10 +181,10 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
             m_playback->release();
         m_playback.reset();
         fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
+        m_core->cancelEffectsClearing();
         playback = std::make_shared<FluidPlayback>(m_core, fluid.song(), fluid.startPoint(),
                                                    m_masterTempo);
     }
-    m_song = fluid.song();
     m_playback = playback;
     m_output->setReopening(true);
     return std::make_unique<FluidSegmentState>(std::move(playback));
@@ -171,6 +202,7 @@ void FluidPerformance::StopEx(Segment& segment, std::int64_t, std::uint32_t)
     FluidSegment& fluid = fluidSegment(segment);
     if (m_playback && m_playback->plays(fluid.song().get())) {
         m_playback->stop();
+        m_core->clearEffectsWhenSilent();
         if (m_output) {
             m_output->discardQueued(); // the queue still holds the song's last moments
             m_output->setReopening(false);
@@ -233,10 +265,13 @@ void FluidPerformance::CloseDown()
     m_song.reset();
 }
 
-void FluidPerformance::prepare(std::shared_ptr<const SmfSong> song)
+void FluidPerformance::prepare(const FluidSegment& segment)
 {
     requireOpen();
-    m_song = std::move(song);
+    m_song = segment.song();
+    m_core->setSongGain(gainFor(segment.survey()));
+    applyGain();
+    m_core->instruments().request(segment.survey().presets());
 }
 
 } // namespace tonvex

@@ -8,8 +8,11 @@
 #include "fluid_core.h"
 #include "fluid_playback.h"
 #include "smf_song.h"
+#include "song_survey.h"
 
 namespace tonvex {
+
+class FluidSegment;
 
 // A performance on the program's one synthesizer: the audio output while it is open and the
 // player of the song it last started. While a song plays, an output whose server went away
@@ -37,17 +40,23 @@ public:
                       int data2) override;
     void CloseDown() override;
 
-    // Makes the song the one whose tempo GetTempo answers; throws EngineError once closed down.
-    void prepare(std::shared_ptr<const SmfSong> song);
+    // Makes the segment's song the one whose tempo GetTempo answers, sets the gain it needs
+    // and has its presets loaded (on the presets' worker); throws EngineError once closed down.
+    void prepare(const FluidSegment& segment);
     // Name of the audio driver in use ("pulseaudio", "alsa"); empty when none is open, and
     // while the one open is lost.
     const char* driverName() const;
     // How often a lost output is tried again.
     void setReopenInterval(std::chrono::milliseconds interval);
 
+    // The synthesizer's gain for a song, before the master volume: as high as the song's
+    // densest moment allows without clipping (see the rule in the source).
+    static float gainFor(const SongSurvey& survey);
+
 private:
     void requireOpen() const;
     void openOutput();
+    void applyGain();
 
     std::shared_ptr<FluidCore> m_core;
     // Released before the player it renders, which goes before the synthesizer.
@@ -56,6 +65,7 @@ private:
     std::shared_ptr<const SmfSong> m_song;
     std::chrono::milliseconds m_reopenInterval;
     float m_masterTempo = 1.0f;
+    double m_masterLevel = 1.0; // the master volume as a factor
     bool m_audioReady = false;
     bool m_closed = false;
 };

@@ -89,7 +89,9 @@ void FluidPlayback::stop()
     m_finished = true;
     fluid_synth_all_sounds_off(m_core->synth(), kAllChannels);
     // Killing the voices leaves the reverb and chorus ringing for a good 100 ms; the reset
-    // clears them too. The next start replays the song's own programs and controllers.
+    // clears them (and the core again once the cut voices have faded, see
+    // FluidCore::clearEffectsWhenSilent). The next start replays the song's own programs and
+    // controllers.
     fluid_synth_system_reset(m_core->synth());
 }
 

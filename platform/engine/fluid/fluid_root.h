@@ -17,6 +17,7 @@ public:
     std::unique_ptr<Loader> DirectMusicLoaderCreate() override;
 
     const FluidCore& core() const { return *m_core; }
+    FluidCore& core() { return *m_core; }
 
 private:
     std::shared_ptr<FluidCore> m_core;

@@ -4,7 +4,7 @@
 
 namespace tonvex {
 
-FluidSegment::FluidSegment(std::shared_ptr<const SmfSong> song) : m_song(std::move(song)) {}
+FluidSegment::FluidSegment(std::shared_ptr<const SmfSong> song) : m_song(std::move(song)), m_survey(m_song->bytes()) {}
 
 void FluidSegment::SetStandardMidiFile()
 {
@@ -16,7 +16,7 @@ void FluidSegment::Download(Performance& performance)
     auto* fluid = dynamic_cast<FluidPerformance*>(&performance);
     if (!fluid)
         throw EngineError("not a performance of this engine");
-    fluid->prepare(m_song);
+    fluid->prepare(*this);
 }
 
 MusicTime FluidSegment::GetLength()

@@ -4,10 +4,11 @@
 
 #include "engine.h"
 #include "smf_song.h"
+#include "song_survey.h"
 
 namespace tonvex {
 
-// A loaded song and where its next start begins.
+// A loaded song, what it asks of the synthesizer, and where its next start begins.
 class FluidSegment : public Segment {
 public:
     explicit FluidSegment(std::shared_ptr<const SmfSong> song);
@@ -18,10 +19,12 @@ public:
     void SetStartPoint(MusicTime start) override;
 
     const std::shared_ptr<const SmfSong>& song() const { return m_song; }
+    const SongSurvey& survey() const { return m_survey; }
     MusicTime startPoint() const { return m_start; }
 
 private:
     std::shared_ptr<const SmfSong> m_song;
+    SongSurvey m_survey;
     MusicTime m_start = 0;
 };
 

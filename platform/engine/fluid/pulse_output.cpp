@@ -37,6 +37,9 @@ constexpr std::uint32_t kServerChoice = static_cast<std::uint32_t>(-1); // libpu
 constexpr const char* kClientName = "Tonvex";
 constexpr const char* kStreamName = "Playback";
 
+// How often a renderer held back by loading presets looks again.
+constexpr auto kHeldWait = 2ms;
+
 using Connection = std::unique_ptr<PulseStream>;
 
 // A string setting of FluidSynth's; empty when unset or "default" (the server's own choice).
@@ -226,7 +229,12 @@ void PulseOutput::pump(State& state)
             continue;
         }
         lock.unlock();
-        state.core->render(frames, kChannels, planes);
+        if (!state.core->render(frames, kChannels, planes)) {
+            // Nothing queued meanwhile, so the song's first notes are heard as soon as they render.
+            lock.lock();
+            state.changed.wait_for(lock, kHeldWait, [&] { return state.ending; });
+            continue;
+        }
         for (int i = 0; i < frames; ++i) {
             state.interleaved[2 * i] = state.left[i];
             state.interleaved[2 * i + 1] = state.right[i];

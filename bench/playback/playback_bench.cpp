@@ -31,6 +31,7 @@
 #include "main_controller.h"
 #include "sink_recorder.h"
 #include "smf_builder.h"
+#include "sound_figures.h"
 #include "transport.h"
 
 namespace {
@@ -271,5 +272,15 @@ int main(int argc, char** argv)
                 "(up to %d voices; song clock %d after 6 s, 9216 if on time)\n",
                 100.0 * cpuShare, voices, position);
     std::printf("(sound times are when the sink's monitor delivered the frame to the recorder: an upper bound)\n");
+
+    // A drop of the orchestral piece: its presets load on the worker.
+    const std::string orchestra = TONVEX_TESTDATA_DIR "/Tonejs_Midi/test/midi/bartok/concerto_for_orchestra_1.mid";
+    state.InFileName = orchestra;
+    view = bench::BenchView(orchestra);
+    loader.OpenMIDIFIle();
+    if (engine.DirectXRoot)
+        printInstrumentChanges(static_cast<FluidRoot&>(*engine.DirectXRoot).core(), soundFont);
+    lifecycle.CloseDevice();
+    printLoudness(soundFont, {song, orchestra});
     return 0;
 }

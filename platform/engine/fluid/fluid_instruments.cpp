@@ -128,12 +128,15 @@ bool FluidInstruments::apply(const std::vector<PresetId>& presets)
         // when the real one pins them.
         const Reader reader = readSamples(m_name, presets);
         m_fontId = fluid_synth_sfload(m_synth, m_name.c_str(), 0);
-        if (m_fontId != FLUID_FAILED) {
-            for (const PresetId& preset : presets)
-                fluid_synth_pin_preset(m_synth, m_fontId, preset.bank, preset.program);
-        } else {
+        bool pinned = m_fontId != FLUID_FAILED;
+        for (std::size_t i = 0; pinned && i < presets.size(); ++i)
+            pinned = fluid_synth_pin_preset(m_synth, m_fontId, presets[i].bank, presets[i].program) == FLUID_OK;
+        // A preset whose samples could not be read (the file gone, say) must never sound:
+        // FluidSynth would play it from no data at all.
+        if (!pinned && m_fontId != FLUID_FAILED)
+            fluid_synth_sfunload(m_synth, m_fontId, 0);
+        if (!pinned)
             m_fontId = -1;
-        }
     }
     // Channels move to the new presets (or to none); the old SoundFont and the samples only
     // it used go.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -86,6 +88,153 @@ TEST(SongSurvey, StopsAtATrackItCannotFollow)
     EXPECT_EQ(survey.presets(), (std::vector<PresetId>{{0, 0}}));
     EXPECT_NEAR(survey.heaviestMoment(), full(127), 1e-9);
     EXPECT_TRUE(SongSurvey(Bytes{'M', 'T', 'h', 'd'}).presets().empty());
+}
+
+// A SoundFont of two presets, two instruments and three samples, in the file's byte order.
+// Preset (0, 1) uses instrument 1, preset (0, 0) instrument 0; instrument 1 plays sample 2, the
+// left half of a stereo pair with sample 1.
+class TinySoundFont {
+public:
+    Bytes bytes() const
+    {
+        Bytes sdta = id("sdta");
+        append(sdta, chunk("smpl", Bytes(3 * 2 * 50, 0)));
+        Bytes pdta = id("pdta");
+        for (const auto& [name, records] : m_tables)
+            append(pdta, chunk(name, records));
+        Bytes body = id("sfbk");
+        append(body, chunk("LIST", concat(id("INFO"), chunk("ifil", {2, 0, 1, 0}))));
+        append(body, chunk("LIST", sdta));
+        append(body, chunk("LIST", pdta));
+        return chunk("RIFF", body);
+    }
+    Bytes& table(const std::string& name)
+    {
+        for (auto& [tableName, records] : m_tables)
+            if (tableName == name)
+                return records;
+        throw std::logic_error("no table " + name);
+    }
+    // The "LIST pdta" chunk as the file has it.
+    Bytes tables() const
+    {
+        const Bytes file = bytes();
+        const Bytes list = id("pdta");
+        const auto at = std::search(file.begin(), file.end(), list.begin(), list.end());
+        return Bytes(at - 8, file.end());
+    }
+
+private:
+    static Bytes id(const char* text) { return Bytes(text, text + 4); }
+    static void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+    static Bytes concat(Bytes a, const Bytes& b)
+    {
+        append(a, b);
+        return a;
+    }
+    static Bytes chunk(const std::string& name, const Bytes& data)
+    {
+        Bytes out(name.begin(), name.end());
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+        append(out, data);
+        return out;
+    }
+    static Bytes le16(std::initializer_list<int> values)
+    {
+        Bytes out;
+        for (int v : values) {
+            out.push_back(static_cast<std::uint8_t>(v));
+            out.push_back(static_cast<std::uint8_t>(v >> 8));
+        }
+        return out;
+    }
+    static Bytes named(const char* name, std::size_t size, const Bytes& fields)
+    {
+        Bytes out(20, 0);
+        std::copy(name, name + std::strlen(name), out.begin());
+        append(out, fields);
+        out.resize(size, 0);
+        return out;
+    }
+    static Bytes sample(const char* name, int start, int link, int type)
+    {
+        Bytes fields;
+        for (int v : {start, start + 40, start + 8, start + 32, 44100})
+            for (int shift = 0; shift < 32; shift += 8)
+                fields.push_back(static_cast<std::uint8_t>(v >> shift));
+        append(fields, {60, 0});
+        append(fields, le16({link, type}));
+        return named(name, 46, fields);
+    }
+
+    std::vector<std::pair<std::string, Bytes>> m_tables = {
+        {"phdr", concat(concat(named("Bright", 38, le16({1, 0, 0})), named("Piano", 38, le16({0, 0, 1}))),
+                        named("EOP", 38, le16({0, 0, 2})))},
+        {"pbag", le16({0, 0, 1, 0, 2, 0})},
+        {"pmod", Bytes(10, 0)},
+        {"pgen", le16({41, 1, 41, 0, 0, 0})},
+        {"inst", concat(concat(named("Soft", 22, le16({0})), named("Loud", 22, le16({1}))), named("EOI", 22, le16({2})))},
+        {"ibag", le16({0, 0, 1, 0, 2, 0})},
+        {"imod", Bytes(10, 0)},
+        {"igen", le16({53, 0, 53, 2, 0, 0})},
+        {"shdr", concat(concat(concat(sample("mono", 0, 0, 1), sample("right", 50, 2, 2)), sample("left", 100, 1, 4)),
+                        sample("EOS", 0, 0, 0))},
+    };
+};
+
+TEST(SoundFontIndex, KeepsThePresetsAskedForWithWhatTheyUseAndRefusesBrokenTables)
+{
+    TinySoundFont font;
+    const SoundFontIndex index = SoundFontIndex::read(writeTempFile("tiny.sf2", font.bytes()));
+    EXPECT_TRUE(index.has({0, 1}));
+    EXPECT_EQ(index.resolve({0, 7}), (PresetId{0, 0}));
+    EXPECT_EQ(index.resolve({128, 0}), std::nullopt);
+    EXPECT_EQ(index.tablesFor({{0, 0}, {0, 1}}).size(), font.tables().size());
+
+    // Only (0, 1): instrument 1 becomes the first, with sample 2 and its partner, linked anew.
+    TinySoundFont expected;
+    Bytes& phdr = expected.table("phdr");
+    phdr.erase(phdr.begin() + 38, phdr.begin() + 76);
+    phdr[38 + 24] = 1;
+    expected.table("pbag") = {0, 0, 0, 0, 1, 0, 0, 0};
+    expected.table("pgen") = {41, 0, 0, 0, 0, 0, 0, 0};
+    Bytes& inst = expected.table("inst");
+    inst.erase(inst.begin(), inst.begin() + 22);
+    inst[20] = 0;
+    inst[22 + 20] = 1;
+    expected.table("ibag") = {0, 0, 0, 0, 1, 0, 0, 0};
+    expected.table("igen") = {53, 0, 0, 0, 0, 0, 0, 0};
+    Bytes& shdr = expected.table("shdr");
+    std::rotate(shdr.begin(), shdr.begin() + 46, shdr.end() - 46); // right, left, mono
+    std::swap_ranges(shdr.begin(), shdr.begin() + 46, shdr.begin() + 46); // left, right, mono
+    shdr.erase(shdr.begin() + 92, shdr.begin() + 138);
+    shdr[42] = 1; // left links to right, now 1
+    shdr[46 + 42] = 0;
+    EXPECT_EQ(index.tablesFor({{0, 1}}), expected.tables());
+
+    auto refused = [](const Bytes& bytes) {
+        try {
+            SoundFontIndex::read(writeTempFile("broken.sf2", bytes));
+            return false;
+        } catch (const EngineError&) {
+            return true;
+        }
+    };
+    Bytes extra = font.bytes();
+    extra.push_back(0);
+    EXPECT_TRUE(refused(extra)) << "a size that does not match the file";
+    TinySoundFont badSample;
+    badSample.table("igen")[6] = 3; // sample 3 is the terminal
+    EXPECT_TRUE(refused(badSample.bytes()));
+    TinySoundFont falling;
+    falling.table("pbag")[4] = 0; // generators run backwards
+    falling.table("pbag")[0] = 1;
+    EXPECT_TRUE(refused(falling.bytes()));
+    TinySoundFont ragged;
+    ragged.table("pmod").pop_back(); // not whole records
+    ragged.table("pmod").pop_back();
+    EXPECT_TRUE(refused(ragged.bytes()));
 }
 
 // The engine's own synthesizer and SoundFont, shared by the tests below.

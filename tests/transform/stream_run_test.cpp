@@ -26,14 +26,36 @@ TEST(StreamRunTest, TracksAreCopiedInOrderWithTheirLengths)
               concat({header(3), track({0x00, 0xFF, 0x03, 0x01, 'A'}), track(kNotesMirrored), track({0x00, 0xC1, 0x05})}));
 }
 
-TEST(StreamRunTest, OnlyTheCountedTracksAreCopied)
+TEST(StreamRunTest, WhatFollowsTheCountedTracksIsKept)
 {
-    // One track announced, two present, trailing garbage: the rest is neither read nor written.
-    const Bytes input = concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}});
-    const auto outcome = runStream(input, test::kMirror);
-    ASSERT_EQ(outcome.status, RunStatus::Written);
-    EXPECT_EQ(outcome.output, concat({header(1), track(kNotesMirrored)}));
-    EXPECT_EQ(outcome.consumed, outcome.output.size());
+    const Bytes broken = track({0x00, 0x90, 61, 0x40, 0x00, 0xFF, 0x80, 0x00}); // refused meta type
+    const Bytes alien = chunk("XFIH", {0x01});
+    Bytes cut = track(kNotes);
+    cut.resize(10);
+    const struct {
+        Bytes input;
+        Bytes expected;
+    } cases[] = {
+        // Further track chunks that read cleanly are transformed; trailing bytes stay.
+        {concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}}),
+         concat({header(1), track(kNotesMirrored), track(kNotesMirrored), Bytes{0x01, 0x02}})},
+        {concat({header(0), track(kNotes)}), concat({header(0), track(kNotesMirrored)})},
+        // From the first chunk that is not a readable track chunk, nothing more is transformed.
+        {concat({header(1), track(kNotes), track(kNotes), broken, track(kNotes)}),
+         concat({header(1), track(kNotesMirrored), track(kNotesMirrored), broken, track(kNotes)})},
+        {concat({header(1), track(kNotes), alien, track(kNotes)}), concat({header(1), track(kNotesMirrored), alien, track(kNotes)})},
+        {concat({header(1), track(kNotes), test::ascii("MTr")}), concat({header(1), track(kNotesMirrored), test::ascii("MTr")})},
+        // A track chunk cut off at the end of the file.
+        {concat({header(1), track(kNotes), cut}), concat({header(1), track(kNotesMirrored), cut})},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t window : {std::size_t{1}, std::size_t{5}, static_cast<std::size_t>(-1)}) {
+            const auto outcome = test::runStream(c.input, test::presetFor(test::kMirror), {}, window);
+            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
+            EXPECT_EQ(outcome.output, c.expected) << window;
+            EXPECT_EQ(outcome.consumed, c.input.size()) << window;
+        }
+    }
 }
 
 TEST(StreamRunTest, TrackCountIsTheWholeSixteenBitField)
@@ -78,8 +100,7 @@ TEST(StreamRunTest, AlienChunksAreCopiedWhereTheyStandAndNotCounted)
     const Bytes input = concat({header(2), alien, track(kNotes), chunk("Ab z", {}), track(kNotes), alien});
     const auto outcome = runStream(input, test::kMirror);
     ASSERT_EQ(outcome.status, RunStatus::Written);
-    // The alien chunk after the last counted track is not reached.
-    EXPECT_EQ(outcome.output, concat({header(2), alien, track(kNotesMirrored), chunk("Ab z", {}), track(kNotesMirrored)}));
+    EXPECT_EQ(outcome.output, concat({header(2), alien, track(kNotesMirrored), chunk("Ab z", {}), track(kNotesMirrored), alien}));
 }
 
 TEST(StreamRunTest, ChunksThatAreNeitherTrackNorAlienAreRefused)

@@ -58,6 +58,39 @@ TEST(StreamRunTest, WhatFollowsTheCountedTracksIsKept)
     }
 }
 
+TEST(StreamRunTest, BytesAfterEndOfTrackAreKeptWhereTheDeclaredEndIsConfirmed)
+{
+    // A track chunk whose length field counts `gap` after its end-of-track event.
+    const auto gapped = [](const Bytes& events, const Bytes& gap) {
+        return chunk("MTrk", concat({events, test::kEndOfTrack, gap}));
+    };
+    const Bytes zeros(4, 0x00);
+    const Bytes note{0x00, 0x90, 61, 0x40}; // not transformed: it is no event of the track
+    const Bytes text(300, 'a');             // would read as an alien chunk right after the event
+    const struct {
+        Bytes input;
+        Bytes expected;
+    } cases[] = {
+        {concat({header(2), gapped(kNotes, zeros), track(kNotes)}), concat({header(2), gapped(kNotesMirrored, zeros), track(kNotesMirrored)})},
+        {concat({header(1), gapped(kNotes, note)}), concat({header(1), gapped(kNotesMirrored, note)})},
+        {concat({header(2), gapped(kNotes, text), track(kNotes)}), concat({header(2), gapped(kNotesMirrored, text), track(kNotesMirrored)})},
+        // A track chunk right after the event is the next track, whatever the length says.
+        {concat({header(2), chunk("MTrk", concat({kNotes, test::kEndOfTrack, track(kNotes)}))}),
+         concat({header(2), chunk("MTrk", concat({kNotesMirrored, test::kEndOfTrack, track(kNotesMirrored)}))})},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t window : {std::size_t{1}, std::size_t{61}, static_cast<std::size_t>(-1)}) {
+            const auto outcome = runStream(c.input, test::presetFor(test::kMirror), {}, window);
+            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
+            EXPECT_EQ(outcome.output, c.expected) << window;
+        }
+    }
+    // A declared end inside the bytes after the event confirms nothing: they begin the next chunk.
+    Bytes unconfirmed = concat({header(2), gapped(kNotes, zeros), track(kNotes)});
+    unconfirmed[14 + 7] -= 2;
+    EXPECT_EQ(runStream(unconfirmed, test::kMirror).refusal, "not a chunk at byte 33");
+}
+
 TEST(StreamRunTest, TrackCountIsTheWholeSixteenBitField)
 {
     const auto empty = runStream(header(0), test::kMirror);
@@ -260,6 +293,43 @@ TEST(StreamRunTest, CancelStopsTheRun)
     EXPECT_EQ(outcome.status, RunStatus::Cancelled);
     EXPECT_EQ(calls, 4);
 }
+
+struct RefusalCase {
+    const char* name;
+    Bytes input;
+    const char* refusal;
+};
+
+class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+// Events of a one-track file start at byte 22.
+TEST_P(RefusalTest, NamesItsCauseAndWhere)
+{
+    for (const std::size_t window : {std::size_t{1}, static_cast<std::size_t>(-1)}) {
+        const auto outcome = runStream(GetParam().input, test::presetFor(test::kMirror), {}, window);
+        EXPECT_EQ(outcome.status, RunStatus::CannotRead) << window;
+        EXPECT_EQ(outcome.refusal, GetParam().refusal) << window;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StreamRunTest, RefusalTest,
+    ::testing::Values(
+        RefusalCase{"Empty", {}, "no MThd header"},
+        RefusalCase{"Riff", concat({test::ascii("RIFF"), header(1)}), "no MThd header"},
+        RefusalCase{"CutHeader", concat({test::ascii("MThd"), test::bigEndian(6, 4), Bytes{0x00}}), "truncated header"},
+        RefusalCase{"ShortHeader", concat({test::ascii("MThd"), test::bigEndian(5, 4), Bytes(5, 0)}), "header length 5 below 6"},
+        RefusalCase{"MetaType", test::singleTrack({0x00, 0xFF, 0x80, 0x00}), "meta type 0x80 at byte 24"},
+        RefusalCase{"SystemStatus", test::singleTrack({0x00, 0x90, 60, 0x40, 0x00, 0xF4}), "status 0xf4 at byte 27"},
+        RefusalCase{"RunningStatus", test::singleTrack({0x00, 60, 0x40}), "running status without a status at byte 23"},
+        RefusalCase{"LongDelta", test::singleTrack({0x81, 0x81, 0x81, 0x81, 0x00}), "delta time over four bytes at byte 22"},
+        RefusalCase{"LongLength", test::singleTrack({0x00, 0xF0, 0x81, 0x81, 0x81, 0x81, 0x00}), "length over four bytes at byte 24"},
+        RefusalCase{"CutEvent", concat({header(1), test::ascii("MTrk"), test::bigEndian(9, 4), Bytes{0x00, 0x90, 60, 0x00, 0x00, 0xFF, 0x01, 0x05, 'a'}}),
+                    "truncated track at byte 26"},
+        RefusalCase{"NotAChunk", concat({header(2), track(kNotes), test::kEndOfTrack, track(kNotes)}), "not a chunk at byte 33"},
+        RefusalCase{"MissingTrack", concat({header(2), track(kNotes)}), "missing track at byte 33"},
+        RefusalCase{"CutChunk", concat({header(1), test::ascii("JUNK"), test::bigEndian(100, 4), Bytes{1, 2}}), "truncated chunk at byte 14"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tonvex

@@ -168,22 +168,57 @@ TEST(TrackCopierTest, DataBytesWithTheTopBitSetAreCopiedAsRead)
     expectMirrored({0x00, 0x90, 0xC5, 0x40, 0x00, 0x90, 61, 0xF0}, {0x00, 0x90, 0xC5, 0x40, 0x00, 0x90, 59, 0xF0});
 }
 
+TEST(TrackCopierTest, TrackChunksEndByTheirLengthWhereATrackOrTheFileFollows)
+{
+    using test::chunk;
+    using test::header;
+    using test::track;
+    const Bytes notes{0x00, 0x90, 61, 0x40, 0x20, 61, 0x00};
+    const Bytes mirrored{0x00, 0x90, 59, 0x40, 0x20, 59, 0x00};
+    const struct {
+        Bytes input;
+        Bytes expected;
+    } cases[] = {
+        {concat({header(1), chunk("MTrk", notes)}), concat({header(1), chunk("MTrk", mirrored)})},
+        {concat({header(2), chunk("MTrk", notes), track(notes)}), concat({header(2), chunk("MTrk", mirrored), track(mirrored)})},
+        {concat({header(2), chunk("MTrk", {}), track(notes)}), concat({header(2), chunk("MTrk", {}), track(mirrored)})},
+        {concat({header(1), chunk("MTrk", {})}), concat({header(1), chunk("MTrk", {})})},
+        // Events go on past a declared end that neither a track chunk nor the end follows.
+        {concat({header(1), chunk("MTrk", {0x00, 0x90, 61, 0x40}), Bytes{0x20, 61, 0x00}, test::kEndOfTrack}),
+         concat({header(1), chunk("MTrk", {0x00, 0x90, 59, 0x40}), Bytes{0x20, 59, 0x00}, test::kEndOfTrack})},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t window : {std::size_t{1}, std::size_t{3}, std::size_t{29}, static_cast<std::size_t>(-1)}) {
+            const auto outcome = runStream(c.input, test::presetFor(test::kMirror), {}, window);
+            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
+            EXPECT_EQ(outcome.output, c.expected) << window;
+        }
+    }
+    // A declared end inside an event is no end.
+    const Bytes cutInside = concat({header(1), test::ascii("MTrk"), test::bigEndian(3, 4), Bytes{0x00, 0x90, 61, 0x40}});
+    EXPECT_EQ(runStream(cutInside, test::kMirror).status, RunStatus::CannotRead);
+}
+
 TEST(TrackCopierTest, RunStateCarriesIntoTheNextChunk)
 {
     Preset mirror = test::presetFor(test::kMirror);
-    const Bytes first = test::track({0x00, 0x92, 61, 0x40});
+    // The first chunk ends by its length: the next chunk's identifier, looked at to see that,
+    // must still reach the second call however the input arrives.
+    const Bytes first = test::chunk("MTrk", {0x00, 0x92, 61, 0x40});
     const Bytes second = test::track({0x00, 61, 0x00}); // running status left by the first track
     const Bytes input = concat({first, second});
-    MemoryByteSource in(input);
-    MemoryByteSink out;
-    RunState state;
-    ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
-    EXPECT_TRUE(state.LastStatusIsNote);
-    EXPECT_EQ(state.CurrentChannel, 3);
-    EXPECT_EQ(in.position(), first.size());
-    ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
-    ASSERT_TRUE(out.flush());
-    EXPECT_EQ(out.bytes(), concat({test::track({0x00, 0x92, 59, 0x40}), test::track({0x00, 59, 0x00})}));
+    for (const std::size_t window : {std::size_t{1}, static_cast<std::size_t>(-1)}) {
+        MemoryByteSource in(input, window);
+        MemoryByteSink out;
+        RunState state;
+        ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
+        EXPECT_TRUE(state.LastStatusIsNote);
+        EXPECT_EQ(state.CurrentChannel, 3);
+        EXPECT_EQ(state.TrackEnd, first.size());
+        ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
+        ASSERT_TRUE(out.flush());
+        EXPECT_EQ(out.bytes(), concat({test::chunk("MTrk", {0x00, 0x92, 59, 0x40}), test::track({0x00, 59, 0x00})}));
+    }
 }
 
 TEST(TrackCopierTest, YieldsBeforeEveryEventAndStopsWhenTold)

@@ -15,7 +15,6 @@
 #include "memory_byte_source.h"
 #include "preset.h"
 #include "stream_run.h"
-#include "stream_run_scout.h"
 
 namespace {
 
@@ -30,15 +29,11 @@ Outcome run(std::span<const std::uint8_t> input, const tonvex::Preset& preset, s
 {
     tonvex::MemoryByteSource in(input, window);
     tonvex::MemoryByteSink out;
-    const tonvex::ReaderOpener openAgain = [input, window] {
-        return std::make_unique<tonvex::MemoryByteSource>(input, window);
-    };
-    Outcome outcome{};
-    outcome.status = tonvex::transformStream(in, out, preset, [] { return true; }, openAgain, &outcome.refusal);
+    const tonvex::ReaderOpener openAgain = [input, window] { return std::make_unique<tonvex::MemoryByteSource>(input, window); };
+    std::string refusal;
+    const tonvex::RunStatus status = tonvex::transformStream(in, out, preset, [] { return true; }, openAgain, &refusal);
     out.flush();
-    outcome.output = out.bytes();
-    outcome.consumed = in.position();
-    return outcome;
+    return {status, out.bytes(), in.position(), refusal};
 }
 
 } // namespace

@@ -51,7 +51,7 @@ private:
 
     private:
         bool write(const std::uint8_t*, std::size_t) override { return true; }
-        std::array<std::uint8_t, 4096> m_buffer{};
+        std::array<std::uint8_t, 4096> m_buffer; // written, never read: left unfilled
     };
 
     ReaderOpener m_openAgain;

@@ -26,65 +26,63 @@ TEST(StreamRunTest, TracksAreCopiedInOrderWithTheirLengths)
               concat({header(3), track({0x00, 0xFF, 0x03, 0x01, 'A'}), track(kNotesMirrored), track({0x00, 0xC1, 0x05})}));
 }
 
+// Mirror writes `input` as `expected`, reading all of it, however the input arrives.
+void expectWrittenWhole(const Bytes& input, const Bytes& expected)
+{
+    for (const std::size_t window : {std::size_t{1}, std::size_t{3}, std::size_t{61}, static_cast<std::size_t>(-1)}) {
+        const auto outcome = runStream(input, test::presetFor(test::kMirror), {}, window);
+        ASSERT_EQ(outcome.status, RunStatus::Written) << window;
+        EXPECT_EQ(outcome.output, expected) << window;
+        EXPECT_EQ(outcome.consumed, input.size()) << window;
+    }
+}
+
 TEST(StreamRunTest, WhatFollowsTheCountedTracksIsKept)
 {
+    // Further track chunks that read cleanly are transformed; trailing bytes stay.
+    expectWrittenWhole(concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}}),
+                       concat({header(1), track(kNotesMirrored), track(kNotesMirrored), Bytes{0x01, 0x02}}));
+    expectWrittenWhole(concat({header(0), track(kNotes)}), concat({header(0), track(kNotesMirrored)}));
+    // From the first chunk that is not a readable track chunk, nothing more is transformed.
     const Bytes broken = track({0x00, 0x90, 61, 0x40, 0x00, 0xFF, 0x80, 0x00}); // refused meta type
+    expectWrittenWhole(concat({header(1), track(kNotes), track(kNotes), broken, track(kNotes)}),
+                       concat({header(1), track(kNotesMirrored), track(kNotesMirrored), broken, track(kNotes)}));
     const Bytes alien = chunk("XFIH", {0x01});
+    expectWrittenWhole(concat({header(1), track(kNotes), alien, track(kNotes)}), concat({header(1), track(kNotesMirrored), alien, track(kNotes)}));
     Bytes cut = track(kNotes);
     cut.resize(10);
-    const struct {
-        Bytes input;
-        Bytes expected;
-    } cases[] = {
-        // Further track chunks that read cleanly are transformed; trailing bytes stay.
-        {concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}}),
-         concat({header(1), track(kNotesMirrored), track(kNotesMirrored), Bytes{0x01, 0x02}})},
-        {concat({header(0), track(kNotes)}), concat({header(0), track(kNotesMirrored)})},
-        // From the first chunk that is not a readable track chunk, nothing more is transformed.
-        {concat({header(1), track(kNotes), track(kNotes), broken, track(kNotes)}),
-         concat({header(1), track(kNotesMirrored), track(kNotesMirrored), broken, track(kNotes)})},
-        {concat({header(1), track(kNotes), alien, track(kNotes)}), concat({header(1), track(kNotesMirrored), alien, track(kNotes)})},
-        {concat({header(1), track(kNotes), test::ascii("MTr")}), concat({header(1), track(kNotesMirrored), test::ascii("MTr")})},
-        // A track chunk cut off at the end of the file.
-        {concat({header(1), track(kNotes), cut}), concat({header(1), track(kNotesMirrored), cut})},
-    };
-    for (const auto& c : cases) {
-        for (const std::size_t window : {std::size_t{1}, std::size_t{5}, static_cast<std::size_t>(-1)}) {
-            const auto outcome = test::runStream(c.input, test::presetFor(test::kMirror), {}, window);
-            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
-            EXPECT_EQ(outcome.output, c.expected) << window;
-            EXPECT_EQ(outcome.consumed, c.input.size()) << window;
-        }
-    }
+    expectWrittenWhole(concat({header(1), track(kNotes), cut}), concat({header(1), track(kNotesMirrored), cut}));
+}
+
+TEST(StreamRunTest, TrackChunksEndByTheirLengthWhereATrackOrTheFileFollows)
+{
+    expectWrittenWhole(concat({header(1), chunk("MTrk", kNotes)}), concat({header(1), chunk("MTrk", kNotesMirrored)}));
+    expectWrittenWhole(concat({header(2), chunk("MTrk", kNotes), track(kNotes)}),
+                       concat({header(2), chunk("MTrk", kNotesMirrored), track(kNotesMirrored)}));
+    expectWrittenWhole(concat({header(2), chunk("MTrk", {}), track(kNotes)}), concat({header(2), chunk("MTrk", {}), track(kNotesMirrored)}));
+    expectWrittenWhole(concat({header(1), chunk("MTrk", {})}), concat({header(1), chunk("MTrk", {})}));
+    // Events go on past a declared end that neither a track chunk nor the end follows.
+    expectWrittenWhole(concat({header(1), chunk("MTrk", {0x00, 0x90, 61, 0x40}), Bytes{0x20, 61, 0x00}, test::kEndOfTrack}),
+                       concat({header(1), chunk("MTrk", {0x00, 0x90, 59, 0x40}), Bytes{0x20, 59, 0x00}, test::kEndOfTrack}));
+    // A declared end inside an event is no end.
+    const Bytes cutInside = concat({header(1), test::ascii("MTrk"), test::bigEndian(3, 4), Bytes{0x00, 0x90, 61, 0x40}});
+    EXPECT_EQ(runStream(cutInside, test::kMirror).status, RunStatus::CannotRead);
 }
 
 TEST(StreamRunTest, BytesAfterEndOfTrackAreKeptWhereTheDeclaredEndIsConfirmed)
 {
     // A track chunk whose length field counts `gap` after its end-of-track event.
-    const auto gapped = [](const Bytes& events, const Bytes& gap) {
-        return chunk("MTrk", concat({events, test::kEndOfTrack, gap}));
-    };
+    const auto gapped = [](const Bytes& events, const Bytes& gap) { return chunk("MTrk", concat({events, test::kEndOfTrack, gap})); };
     const Bytes zeros(4, 0x00);
-    const Bytes note{0x00, 0x90, 61, 0x40}; // not transformed: it is no event of the track
-    const Bytes text(300, 'a');             // would read as an alien chunk right after the event
-    const struct {
-        Bytes input;
-        Bytes expected;
-    } cases[] = {
-        {concat({header(2), gapped(kNotes, zeros), track(kNotes)}), concat({header(2), gapped(kNotesMirrored, zeros), track(kNotesMirrored)})},
-        {concat({header(1), gapped(kNotes, note)}), concat({header(1), gapped(kNotesMirrored, note)})},
-        {concat({header(2), gapped(kNotes, text), track(kNotes)}), concat({header(2), gapped(kNotesMirrored, text), track(kNotesMirrored)})},
-        // A track chunk right after the event is the next track, whatever the length says.
-        {concat({header(2), chunk("MTrk", concat({kNotes, test::kEndOfTrack, track(kNotes)}))}),
-         concat({header(2), chunk("MTrk", concat({kNotesMirrored, test::kEndOfTrack, track(kNotesMirrored)}))})},
-    };
-    for (const auto& c : cases) {
-        for (const std::size_t window : {std::size_t{1}, std::size_t{61}, static_cast<std::size_t>(-1)}) {
-            const auto outcome = runStream(c.input, test::presetFor(test::kMirror), {}, window);
-            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
-            EXPECT_EQ(outcome.output, c.expected) << window;
-        }
-    }
+    expectWrittenWhole(concat({header(2), gapped(kNotes, zeros), track(kNotes)}),
+                       concat({header(2), gapped(kNotesMirrored, zeros), track(kNotesMirrored)}));
+    const Bytes note{0x00, 0x90, 61, 0x40}; // no event of the track: not transformed
+    expectWrittenWhole(concat({header(1), gapped(kNotes, note)}), concat({header(1), gapped(kNotesMirrored, note)}));
+    const Bytes text(300, 'a'); // would read as an alien chunk right after the event
+    expectWrittenWhole(concat({header(2), gapped(kNotes, text), track(kNotes)}),
+                       concat({header(2), gapped(kNotesMirrored, text), track(kNotesMirrored)}));
+    // A track chunk right after the event is the next track, whatever the length says.
+    expectWrittenWhole(concat({header(2), gapped(kNotes, track(kNotes))}), concat({header(2), gapped(kNotesMirrored, track(kNotesMirrored))}));
     // A declared end inside the bytes after the event confirms nothing: they begin the next chunk.
     Bytes unconfirmed = concat({header(2), gapped(kNotes, zeros), track(kNotes)});
     unconfirmed[14 + 7] -= 2;

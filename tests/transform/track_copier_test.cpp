@@ -168,37 +168,6 @@ TEST(TrackCopierTest, DataBytesWithTheTopBitSetAreCopiedAsRead)
     expectMirrored({0x00, 0x90, 0xC5, 0x40, 0x00, 0x90, 61, 0xF0}, {0x00, 0x90, 0xC5, 0x40, 0x00, 0x90, 59, 0xF0});
 }
 
-TEST(TrackCopierTest, TrackChunksEndByTheirLengthWhereATrackOrTheFileFollows)
-{
-    using test::chunk;
-    using test::header;
-    using test::track;
-    const Bytes notes{0x00, 0x90, 61, 0x40, 0x20, 61, 0x00};
-    const Bytes mirrored{0x00, 0x90, 59, 0x40, 0x20, 59, 0x00};
-    const struct {
-        Bytes input;
-        Bytes expected;
-    } cases[] = {
-        {concat({header(1), chunk("MTrk", notes)}), concat({header(1), chunk("MTrk", mirrored)})},
-        {concat({header(2), chunk("MTrk", notes), track(notes)}), concat({header(2), chunk("MTrk", mirrored), track(mirrored)})},
-        {concat({header(2), chunk("MTrk", {}), track(notes)}), concat({header(2), chunk("MTrk", {}), track(mirrored)})},
-        {concat({header(1), chunk("MTrk", {})}), concat({header(1), chunk("MTrk", {})})},
-        // Events go on past a declared end that neither a track chunk nor the end follows.
-        {concat({header(1), chunk("MTrk", {0x00, 0x90, 61, 0x40}), Bytes{0x20, 61, 0x00}, test::kEndOfTrack}),
-         concat({header(1), chunk("MTrk", {0x00, 0x90, 59, 0x40}), Bytes{0x20, 59, 0x00}, test::kEndOfTrack})},
-    };
-    for (const auto& c : cases) {
-        for (const std::size_t window : {std::size_t{1}, std::size_t{3}, std::size_t{29}, static_cast<std::size_t>(-1)}) {
-            const auto outcome = runStream(c.input, test::presetFor(test::kMirror), {}, window);
-            ASSERT_EQ(outcome.status, RunStatus::Written) << window;
-            EXPECT_EQ(outcome.output, c.expected) << window;
-        }
-    }
-    // A declared end inside an event is no end.
-    const Bytes cutInside = concat({header(1), test::ascii("MTrk"), test::bigEndian(3, 4), Bytes{0x00, 0x90, 61, 0x40}});
-    EXPECT_EQ(runStream(cutInside, test::kMirror).status, RunStatus::CannotRead);
-}
-
 TEST(TrackCopierTest, RunStateCarriesIntoTheNextChunk)
 {
     Preset mirror = test::presetFor(test::kMirror);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "byte_sink.h"
@@ -62,7 +64,7 @@ private:
 
     CopierInput input() { return CopierInput(m_in, m_state.Ahead); }
 
-    // Yields between two stretches of bytes that are not events; false with m_stop set when
+    // Yields before bytes that are copied unchanged, not as events; false with m_stop set when
     // the copy must end.
     bool proceed()
     {

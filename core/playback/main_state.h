@@ -8,9 +8,10 @@ namespace tonvex {
 
 // The window's shared members: paths, transport position and tempo.
 struct MainState {
-    std::string InFileName;   // file the loader reads next and the transformation reads
-    std::string OutFileName;  // output of the last transformation; empty until one succeeds
-    bool EngineReady = false; // set by the first load and never cleared
+    std::string InFileName;      // file the loader reads next and the transformation reads
+    std::string OutFileName;     // output of the last transformation; empty until one succeeds
+    std::string DroppedFileName; // the last accepted drop, as the input box shows it
+    bool EngineReady = false;    // set by the first load and never cleared
     MusicTime PlayPosition = 0;
     double TempoMicros = 0.0;    // microseconds per quarter note, from the file's first tempo
     double BeatsPerMinute = 0.0; // quarter notes per minute for the time display

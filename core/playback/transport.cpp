@@ -5,13 +5,13 @@
 #include <limits>
 #include <stdexcept>
 
+#include "midi_bytes.h"
+#include "playback.h"
 #include "skip.h"
 
 namespace tonvex {
 namespace {
 
-// All-sound-off goes to each of the sixteen MIDI channels.
-constexpr int kMidiChannels = 16;
 // A song is taken as ended only after more than this many seconds were shown.
 constexpr long long kEndAfterSeconds = 10;
 constexpr double kSecondsPerMinute = 60.0;
@@ -43,52 +43,51 @@ std::string formatElapsed(long long seconds)
     return text;
 }
 
-Transport::Transport(MainState& state, EngineSlots& engine, View& view)
-    : m_state(state), m_engine(engine), m_view(view)
-{
-}
+Transport::Transport(Playback& playback) : m_playback(playback) {}
 
 void Transport::PlayMidiFile()
 {
-    if (!m_state.EngineReady)
+    MainState& s = m_playback.state();
+    if (!s.EngineReady)
         return;
-    auto& e = m_engine;
-    if (holds([&] { return m_state.PlayPosition >= need(e.SongSegment).GetLength(); })) {
+    auto& e = m_playback.engine();
+    if (holds([&] { return s.PlayPosition >= need(e.SongSegment).GetLength(); })) {
         // Saturate rather than wrap for a position near the bottom of the range.
-        if (m_state.PlayPosition >= std::numeric_limits<MusicTime>::min() + kEndBackoff)
-            m_state.PlayPosition -= kEndBackoff;
+        if (s.PlayPosition >= std::numeric_limits<MusicTime>::min() + kEndBackoff)
+            s.PlayPosition -= kEndBackoff;
     }
     // The start point never lies before the song.
-    if (m_state.PlayPosition < 0)
-        m_state.PlayPosition = 0;
-    attempt([&] { need(e.SongSegment).SetStartPoint(m_state.PlayPosition); });
+    if (s.PlayPosition < 0)
+        s.PlayPosition = 0;
+    attempt([&] { need(e.SongSegment).SetStartPoint(s.PlayPosition); });
     attempt([&] { e.SongState = need(e.MusicPerformance).PlaySegmentEx(need(e.SongSegment), 0, 0); });
-    m_view.setTimerEnabled(true);
+    m_playback.view().setTimerEnabled(true);
 }
 
 void Transport::StopMidiFile()
 {
-    if (!m_state.EngineReady)
+    MainState& s = m_playback.state();
+    if (!s.EngineReady)
         return;
-    auto& e = m_engine;
-    m_view.setTimerEnabled(false);
-    for (int channel = 0; channel < kMidiChannels; ++channel)
+    auto& e = m_playback.engine();
+    m_playback.view().setTimerEnabled(false);
+    for (int channel = 0; channel < midi::kChannels; ++channel)
         attempt([&] {
-            need(e.MusicPerformance).SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange, kAllSoundOff, 0);
+            need(e.MusicPerformance).SendMIDIPMSG(0, kMessageAtOnce, channel, midi::kControlChange, midi::kAllSoundOff, 0);
         });
     attempt([&] { need(e.MusicPerformance).StopEx(need(e.SongSegment), 0, 0); });
     attempt([&] { need(e.SongSegment).SetStartPoint(0); });
-    m_state.PlayPosition = 0;
+    s.PlayPosition = 0;
 }
 
 void Transport::Timer1_Timer()
 {
-    auto& e = m_engine;
+    auto& e = m_playback.engine();
     MusicTime position = 0;
     attempt([&] { position = need(e.SongState).GetSeek(); });
     long long seconds = 0;
-    attempt([&] { seconds = elapsedSeconds(position, m_state.BeatsPerMinute); });
-    m_view.setCaption(Label::LabTime, formatElapsed(seconds));
+    attempt([&] { seconds = elapsedSeconds(position, m_playback.state().BeatsPerMinute); });
+    m_playback.view().setCaption(Label::LabTime, formatElapsed(seconds));
 
     const bool ended = holds([&] {
         return !need(e.MusicPerformance).IsPlaying(need(e.SongSegment), need(e.SongState))
@@ -96,13 +95,20 @@ void Transport::Timer1_Timer()
     });
     if (!ended)
         return;
-    for (int button = kPlayInput; button <= kLastTransportButton; ++button)
-        m_view.setFace(button, Face::None);
-    if (m_view.caption(Label::DragFile) == m_state.InFileName)
-        m_view.setFace(kStopInput, Face::Stop);
-    if (m_view.caption(Label::OutputFile) == m_state.InFileName)
-        m_view.setFace(kStopOutput, Face::Stop);
+    showStopped();
     StopMidiFile();
+}
+
+void Transport::showStopped()
+{
+    const MainState& s = m_playback.state();
+    View& view = m_playback.view();
+    for (int button = kPlayInput; button <= kLastTransportButton; ++button)
+        view.setFace(button, Face::None);
+    if (s.DroppedFileName == s.InFileName)
+        view.setFace(kStopInput, Face::Stop);
+    if (s.OutFileName == s.InFileName)
+        view.setFace(kStopOutput, Face::Stop);
 }
 
 } // namespace tonvex

@@ -2,11 +2,9 @@
 
 #include <string>
 
-#include "engine_slots.h"
-#include "main_state.h"
-#include "view.h"
-
 namespace tonvex {
+
+class Playback;
 
 // mm:ss for a whole number of seconds; minutes are not truncated (6000 s is "100:00").
 std::string formatElapsed(long long seconds);
@@ -14,7 +12,7 @@ std::string formatElapsed(long long seconds);
 // Play, stop and the 10 ms time display with end-of-song detection.
 class Transport {
 public:
-    Transport(MainState& state, EngineSlots& engine, View& view);
+    explicit Transport(Playback& playback);
 
     // Starts the loaded song at PlayPosition and enables the timer; failed engine steps are skipped.
     void PlayMidiFile();
@@ -24,9 +22,10 @@ public:
     void Timer1_Timer();
 
 private:
-    MainState& m_state;
-    EngineSlots& m_engine;
-    View& m_view;
+    // Clears the transport faces and lights the Stop button of the file that played.
+    void showStopped();
+
+    Playback& m_playback;
 };
 
 } // namespace tonvex

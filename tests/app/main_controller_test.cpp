@@ -36,6 +36,11 @@ public:
         FakeView::processEvents();
     }
     void showMessage(const std::string& text) override { FakeView::showMessage(text), mark(); }
+    std::string caption(Label label) const override
+    {
+        m_engine.calls.push_back("view:caption");
+        return FakeView::caption(label);
+    }
     void quit() override { FakeView::quit(), mark(); }
 
 private:
@@ -330,6 +335,7 @@ TEST_F(MainControllerTest, TransformationAfterPlayingTheOutputReadsTheInput)
     EXPECT_EQ(run.calls.back().inFileName, kSong);
     EXPECT_EQ(controller.state().InFileName, kSong);
     EXPECT_EQ(controller.state().OutFileName, "/music/Song_Reverse.mid");
+    EXPECT_EQ(count("view:caption"), 0u) << "the logic keeps its own paths";
 }
 
 TEST_F(MainControllerTest, IndicesOutsideTheNineButtonsDoNothing)

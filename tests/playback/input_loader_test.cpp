@@ -67,7 +67,7 @@ protected:
     void load(const Bytes& bytes, bool asOutput = false)
     {
         rig.state.InFileName = dir.write("song.mid", bytes);
-        rig.view.setCaption(Label::OutputFile, asOutput ? rig.state.InFileName : "");
+        rig.state.OutFileName = asOutput ? rig.state.InFileName : "";
         rig.loader.OpenMIDIFIle();
     }
     std::string song() const { return dir.file("song.mid"); }
@@ -180,11 +180,11 @@ INSTANTIATE_TEST_SUITE_P(Tempos, OutputLoadTempo,
                                            TempoCase{setTempo(0x00, 0x00, 0x01), 1, 60000000},
                                            TempoCase{{}, 500000, 120}));
 
-TEST_F(InputLoaderTest, OutputCaptionDifferingInLetterCaseStillProbes)
+TEST_F(InputLoaderTest, OutputPathDifferingInLetterCaseStillProbes)
 {
     rig.engine.tempo = 93.75;
     rig.state.InFileName = dir.write("song.mid", smf(setTempo(0x07, 0xA1, 0x20)));
-    rig.view.setCaption(Label::OutputFile, dir.file("SONG.mid"));
+    rig.state.OutFileName = dir.file("SONG.mid");
 
     rig.loader.OpenMIDIFIle();
 
@@ -207,7 +207,7 @@ TEST_P(UnusableFile, LeavesTheTempoAsItWasAndStillMarksTheEngineReady)
     rig.state.PlayPosition = 77;
     rig.state.InFileName = c.create ? dir.write(c.name, c.bytes) : dir.file(c.name);
     rig.engine.unloadable.insert(rig.state.InFileName);
-    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+    rig.state.OutFileName = rig.state.InFileName;
 
     rig.loader.OpenMIDIFIle();
 
@@ -228,7 +228,7 @@ TEST_F(InputLoaderTest, DirectoryNamedLikeAFileGivesNoBytes)
     rig.state.BeatsPerMinute = 42.0;
     rig.state.InFileName = dir.file("folder.mid");
     std::filesystem::create_directory(rig.state.InFileName);
-    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+    rig.state.OutFileName = rig.state.InFileName;
 
     rig.loader.OpenMIDIFIle();
 
@@ -296,7 +296,7 @@ TEST_F(InputLoaderTest, FailedMusicTimeProbesAtTimeZero)
 TEST_F(InputLoaderTest, WithoutAnEngineEverythingIsSkippedAndPlayEndsAtTheFirstTick)
 {
     rig.engine.failing.insert("CreateRoot");
-    rig.view.setCaption(Label::DragFile, song());
+    rig.state.DroppedFileName = song();
 
     load(smf(setTempo(0x0A, 0xAE, 0x60)));
 

@@ -276,7 +276,7 @@ class TickEnd : public TransportTest, public ::testing::WithParamInterface<EndCa
 TEST_P(TickEnd, EndsOnlyAfterMoreThanTenSecondsWithoutSound)
 {
     const auto c = GetParam();
-    rig.view.setCaption(Label::DragFile, kSong);
+    rig.state.DroppedFileName = kSong;
     for (int button = 0; button < 4; ++button)
         rig.view.setFace(button, Face::Play);
     rig.transport.PlayMidiFile();
@@ -305,8 +305,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, TickEnd,
                                            EndCase{0, true, true, true}, EndCase{11, true, true, true}));
 
 struct FaceCase {
-    std::string dragCaption;
-    std::string outputCaption;
+    std::string dropped;
+    std::string output;
     Face stopIn;
     Face stopOut;
 };
@@ -316,8 +316,8 @@ class EndFaces : public TransportTest, public ::testing::WithParamInterface<Face
 TEST_P(EndFaces, ClearTheTransportThenLightTheStopOfThePlayedFile)
 {
     const auto c = GetParam();
-    rig.view.setCaption(Label::DragFile, c.dragCaption);
-    rig.view.setCaption(Label::OutputFile, c.outputCaption);
+    rig.state.DroppedFileName = c.dropped;
+    rig.state.OutFileName = c.output;
     rig.view.setFace(4, Face::Select);
     rig.transport.PlayMidiFile();
     rig.view.log.clear();
@@ -335,7 +335,7 @@ TEST_P(EndFaces, ClearTheTransportThenLightTheStopOfThePlayedFile)
     EXPECT_EQ(rig.view.faces[4], Face::Select) << "only the transport buttons change";
 }
 
-INSTANTIATE_TEST_SUITE_P(Captions, EndFaces,
+INSTANTIATE_TEST_SUITE_P(Paths, EndFaces,
                          ::testing::Values(FaceCase{kSong, "/music/other.mid", Face::Stop, Face::None},
                                            FaceCase{"/music/in.mid", kSong, Face::None, Face::Stop},
                                            FaceCase{kSong, kSong, Face::Stop, Face::Stop},
@@ -350,7 +350,7 @@ TEST(TransportWithoutEngine, PlayStillRunsTheTimerAndTheFirstTickStopsIt)
     rig.state.EngineReady = true;
     rig.state.BeatsPerMinute = 120.0;
     rig.state.InFileName = kSong;
-    rig.view.setCaption(Label::DragFile, kSong);
+    rig.state.DroppedFileName = kSong;
     rig.view.setFace(0, Face::Play);
 
     rig.transport.PlayMidiFile();

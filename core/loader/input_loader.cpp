@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "midi_bytes.h"
 #include "playback.h"
 #include "skip.h"
+#include "smf_song.h"
 #include "whole_file.h"
 
 namespace tonvex {
@@ -63,6 +65,9 @@ void InputLoader::OpenMIDIFIle()
     std::vector<std::uint8_t> bytes = readWholeFile(s.InFileName).value_or(std::vector<std::uint8_t>{});
     s.TempoMicros = firstTempoMicros(bytes);
     attempt([&] { s.BeatsPerMinute = wholeBeatsPerMinute(s.TempoMicros); });
+    // The clock follows the song's tempo map; a file the sequencer refuses has only the tempo above.
+    s.Song.reset();
+    attempt([&] { s.Song = std::make_shared<const SmfSong>(SmfSong::parse(std::move(bytes))); });
     attempt([&] { e.SongSegment = need(e.MusicLoader).LoadSegment(s.InFileName); });
     attempt([&] { need(e.SongSegment).SetStandardMidiFile(); });
     attempt([&] { need(e.SongSegment).Download(need(e.MusicPerformance)); });

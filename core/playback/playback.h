@@ -10,8 +10,8 @@
 
 namespace tonvex {
 
-// The one owner of the playback state: the paths, PlayPosition, EngineReady, BeatsPerMinute
-// and the engine objects. The transport and the engine lifecycle it owns,
+// The one owner of the playback state: the paths, PlayPosition, EngineReady, BeatsPerMinute,
+// the song's timing and the engine objects. The transport and the engine lifecycle it owns,
 // and the input loader, reach them through it.
 class Playback {
 public:

@@ -8,6 +8,7 @@
 #include "midi_bytes.h"
 #include "playback.h"
 #include "skip.h"
+#include "smf_song.h"
 
 namespace tonvex {
 namespace {
@@ -15,16 +16,32 @@ namespace {
 // A song is taken as ended only after more than this many seconds were shown.
 constexpr long long kEndAfterSeconds = 10;
 constexpr double kSecondsPerMinute = 60.0;
+constexpr double kMillisPerSecond = 1000.0;
 // A start point at or past the end is pulled back by this many ticks.
 constexpr MusicTime kEndBackoff = 10;
 
-// Whole seconds of music time at a fixed tempo; throws when they cannot be computed
-// (no tempo, or a result that is not a representable count).
-long long elapsedSeconds(MusicTime position, double beatsPerMinute)
+// Whole seconds of music time at a fixed tempo, floored in the order the display has always
+// used; a non-finite result is left to the caller.
+double secondsAtTempo(MusicTime position, double beatsPerMinute)
 {
     if (beatsPerMinute == 0.0)
         throw std::domain_error("no tempo");
-    const double seconds = std::floor(position / static_cast<double>(kTicksPerQuarter) * kSecondsPerMinute / beatsPerMinute);
+    return std::floor(position / static_cast<double>(kTicksPerQuarter) * kSecondsPerMinute / beatsPerMinute);
+}
+
+// Whole seconds of music along the song's tempo map. Tempos are whole microseconds a quarter,
+// so a song timed in whole seconds can end a few microseconds short: whole milliseconds count.
+double secondsAlong(const SmfSong& song, MusicTime position)
+{
+    return std::floor(std::round(song.secondsAt(position) * kMillisPerSecond) / kMillisPerSecond);
+}
+
+// Whole seconds of music up to the position: along the song when it could be read, else at
+// BeatsPerMinute; throws when they cannot be computed (no tempo, or no representable count).
+long long elapsedSeconds(MusicTime position, const MainState& state)
+{
+    const double seconds = state.Song ? secondsAlong(*state.Song, position)
+                                      : secondsAtTempo(position, state.BeatsPerMinute);
     // Converting a non-finite or out-of-range double to an integer is undefined.
     if (!std::isfinite(seconds) || seconds < -9.0e18 || seconds > 9.0e18)
         throw std::range_error("time out of range");
@@ -86,7 +103,7 @@ void Transport::Timer1_Timer()
     MusicTime position = 0;
     attempt([&] { position = need(e.SongState).GetSeek(); });
     long long seconds = 0;
-    attempt([&] { seconds = elapsedSeconds(position, m_playback.state().BeatsPerMinute); });
+    attempt([&] { seconds = elapsedSeconds(position, m_playback.state()); });
     m_playback.view().setCaption(Label::LabTime, formatElapsed(seconds));
 
     const bool ended = holds([&] {

@@ -274,6 +274,53 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadFailure{"GetMusicTime", {}}, LoadFailure{"PlaySegmentEx", {}}, LoadFailure{"GetTempo", {}},
                       LoadFailure{"StopEx", {}}));
 
+// 60 quarter notes a minute for 8 quarters, 180 for 24, 90 for 12: 24 s, 44 quarters
+// (division 480; deltas 3840 and 11520 ticks, end of track 5760 after the last change).
+const Bytes kThreeTempos = smf(setTempo(0x0F, 0x42, 0x40) + Bytes{0x9E, 0x00, 0xFF, 0x51, 0x03, 0x05, 0x16, 0x15}
+                               + Bytes{0xDA, 0x00, 0xFF, 0x51, 0x03, 0x0A, 0x2C, 0x2B} + Bytes{0xAD, 0x00, 0xFF, 0x01, 0x00});
+// 600 quarter notes a minute for one tick, then 120.
+const Bytes kOneTickTempo = smf(setTempo(0x01, 0x86, 0xA0) + Bytes{0x01, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+
+struct ClockCase {
+    Bytes file;
+    double engineTempo; // what the probe reads: the first tempo
+    MusicTime position;
+    std::string shown;
+};
+
+class ClockOfALoadedSong : public InputLoaderTest, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(ClockOfALoadedSong, CountsTheSecondsAlongTheTempoMap)
+{
+    const auto c = GetParam();
+    rig.engine.tempo = c.engineTempo;
+    load(c.file);
+    rig.transport.PlayMidiFile();
+
+    rig.engine.seek = c.position;
+    rig.transport.Timer1_Timer();
+
+    EXPECT_EQ(rig.view.caption(Label::LabTime), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Songs, ClockOfALoadedSong,
+                         ::testing::Values(ClockCase{kThreeTempos, 60, 8 * 768, "00:08"},
+                                           ClockCase{kThreeTempos, 60, 20 * 768, "00:12"},
+                                           ClockCase{kThreeTempos, 60, 44 * 768, "00:24"},
+                                           ClockCase{kOneTickTempo, 600, 31 * 768, "00:15"}));
+
+TEST_F(InputLoaderTest, FileTheSequencerRefusesHasTheClockOfItsFirstTempo)
+{
+    load(kThreeTempos);
+    load(Bytes{0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}, true);
+    rig.transport.PlayMidiFile();
+
+    rig.engine.seek = 20 * 768;
+    rig.transport.Timer1_Timer();
+
+    EXPECT_EQ(rig.view.caption(Label::LabTime), "00:20");
+}
+
 TEST_F(InputLoaderTest, FailedStartLeavesNoProbeState)
 {
     rig.engine.failing.insert("PlaySegmentEx");

@@ -38,6 +38,8 @@ void MainController::DragFile_OLEDragDrop(const std::vector<std::string>& paths)
         s.DroppedFileName = path;
         m_view.setCaption(Label::DragFile, s.InFileName);
         m_playback.transport().StopMidiFile();
+        // The time shown belonged to the previous file.
+        m_view.setCaption(Label::LabTime, std::string());
         m_view.setCaption(Label::OutputFile, std::string());
         s.OutFileName.clear();
         clearFaces(0, kButtonCount - 1);
@@ -83,7 +85,7 @@ void MainController::ImgBut_MouseDown(int index)
         clearFaces(kFirstPresetButton, kLastPresetButton);
         m_view.setFace(index, Face::Select);
         selectPreset(index, m_preset);
-        m_playback.transport().StopMidiFile();
+        m_playback.transport().stopAndShow();
         // A play-output press may have left the output path here; always transform the input.
         s.InFileName = s.DroppedFileName;
         MIRROR();

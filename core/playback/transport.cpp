@@ -13,8 +13,6 @@
 namespace tonvex {
 namespace {
 
-// A song is taken as ended only after more than this many seconds were shown.
-constexpr long long kEndAfterSeconds = 10;
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kMillisPerSecond = 1000.0;
 // A start point at or past the end is pulled back by this many ticks.
@@ -79,6 +77,7 @@ void Transport::PlayMidiFile()
     attempt([&] { need(e.SongSegment).SetStartPoint(s.PlayPosition); });
     attempt([&] { e.SongState = need(e.MusicPerformance).PlaySegmentEx(need(e.SongSegment), 0, 0); });
     m_playback.view().setTimerEnabled(true);
+    m_timerOn = true;
 }
 
 void Transport::StopMidiFile()
@@ -88,6 +87,7 @@ void Transport::StopMidiFile()
         return;
     auto& e = m_playback.engine();
     m_playback.view().setTimerEnabled(false);
+    m_timerOn = false;
     for (int channel = 0; channel < midi::kChannels; ++channel)
         attempt([&] {
             need(e.MusicPerformance).SendMIDIPMSG(0, kMessageAtOnce, channel, midi::kControlChange, midi::kAllSoundOff, 0);
@@ -106,13 +106,20 @@ void Transport::Timer1_Timer()
     attempt([&] { seconds = elapsedSeconds(position, m_playback.state()); });
     m_playback.view().setCaption(Label::LabTime, formatElapsed(seconds));
 
+    // Every song that ends, however short, returns the transport to its stopped state.
     const bool ended = holds([&] {
-        return !need(e.MusicPerformance).IsPlaying(need(e.SongSegment), need(e.SongState))
-            && seconds > kEndAfterSeconds;
+        return !need(e.MusicPerformance).IsPlaying(need(e.SongSegment), need(e.SongState));
     });
     if (!ended)
         return;
     showStopped();
+    StopMidiFile();
+}
+
+void Transport::stopAndShow()
+{
+    if (m_timerOn)
+        showStopped();
     StopMidiFile();
 }
 

@@ -20,12 +20,16 @@ public:
     void StopMidiFile();
     // Shows the elapsed time and, once the song has ended, stops it; a failed position read shows 00:00.
     void Timer1_Timer();
+    // StopMidiFile for a stop that no transport button asked for: a song that was playing
+    // leaves the transport faces showing it stopped, as its end would.
+    void stopAndShow();
 
 private:
     // Clears the transport faces and lights the Stop button of the file that played.
     void showStopped();
 
     Playback& m_playback;
+    bool m_timerOn = false; // what the window's timer was last told
 };
 
 } // namespace tonvex

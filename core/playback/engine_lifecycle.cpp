@@ -1,5 +1,7 @@
 #include "engine_lifecycle.h"
 
+#include <utility>
+
 #include "playback.h"
 #include "skip.h"
 

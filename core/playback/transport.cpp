@@ -18,8 +18,8 @@ constexpr double kMillisPerSecond = 1000.0;
 // A start point at or past the end is pulled back by this many ticks.
 constexpr MusicTime kEndBackoff = 10;
 
-// Whole seconds of music time at a fixed tempo, floored in the order the display has always
-// used; a non-finite result is left to the caller.
+// Whole seconds of music time at one tempo: ticks to quarters, to minutes, to seconds, then
+// floored; throws for no tempo.
 double secondsAtTempo(MusicTime position, double beatsPerMinute)
 {
     if (beatsPerMinute == 0.0)

@@ -62,7 +62,8 @@ void InputLoader::OpenMIDIFIle()
     if (abandoned())
         return;
 
-    std::vector<std::uint8_t> bytes = readWholeFile(s.InFileName).value_or(std::vector<std::uint8_t>{});
+    std::vector<std::uint8_t> bytes;
+    attempt([&] { bytes = readWholeFile(s.InFileName).value_or(std::vector<std::uint8_t>{}); });
     s.TempoMicros = firstTempoMicros(bytes);
     attempt([&] { s.BeatsPerMinute = wholeBeatsPerMinute(s.TempoMicros); });
     // The clock follows the song's tempo map; a file the sequencer refuses has only the tempo above.

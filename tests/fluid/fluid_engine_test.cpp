@@ -23,6 +23,9 @@
 namespace tonvex::test {
 namespace {
 
+using midi::kAllSoundOff;
+using midi::kControlChange;
+
 Bytes song(std::uint32_t tempo, std::uint32_t ticks)
 {
     return smfFile({TrackBuilder().tempo(tempo).noteOn(0, 60, 100).at(ticks).noteOff(0, 60).end().chunk()});
@@ -133,20 +136,20 @@ TEST_F(FluidEngineTest, MasterTempoMustBeAUsableFactor)
 TEST_F(FluidEngineTest, ChannelMessagesReachTheSynthesizer)
 {
     for (int channel = 0; channel < 16; ++channel)
-        EXPECT_NO_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, channel, midi::kControlChange,
-                                                    midi::kAllSoundOff, 0));
-    m_performance->SendMIDIPMSG(0, kMessageAtOnce, 3, midi::kControlChange, 7, 42);
+        EXPECT_NO_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange,
+                                                    kAllSoundOff, 0));
+    m_performance->SendMIDIPMSG(0, kMessageAtOnce, 3, kControlChange, 7, 42);
     int value = -1;
     fluid_synth_get_cc(synth(), 3, 7, &value);
     EXPECT_EQ(value, 42);
-    m_performance->SendMIDIPMSG(0, kMessageAtOnce, 3, midi::kControlChange, 7, 100);
+    m_performance->SendMIDIPMSG(0, kMessageAtOnce, 3, kControlChange, 7, 100);
 
-    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, -1, midi::kControlChange, midi::kAllSoundOff, 0),
+    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, -1, kControlChange, kAllSoundOff, 0),
                  EngineError);
-    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 256, midi::kControlChange, midi::kAllSoundOff, 0),
+    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 256, kControlChange, kAllSoundOff, 0),
                  EngineError);
     EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 0, 0xF0, 0, 0), EngineError);
-    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 0, midi::kControlChange, 128, 0), EngineError);
+    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 0, kControlChange, 128, 0), EngineError);
 }
 
 TEST_F(FluidEngineTest, NothingPlaysWithoutAudioAndAClosedPerformanceRefusesEverything)
@@ -166,7 +169,7 @@ TEST_F(FluidEngineTest, NothingPlaysWithoutAudioAndAClosedPerformanceRefusesEver
     EXPECT_THROW(m_performance->PlaySegmentEx(*segment, 0, 0), EngineError);
     EXPECT_THROW(m_performance->GetTempo(0), EngineError);
     EXPECT_THROW(m_performance->StopEx(*segment, 0, 0), EngineError);
-    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 0, midi::kControlChange, midi::kAllSoundOff, 0),
+    EXPECT_THROW(m_performance->SendMIDIPMSG(0, kMessageAtOnce, 0, kControlChange, kAllSoundOff, 0),
                  EngineError);
     EXPECT_NO_THROW(m_performance->CloseDown());
 }

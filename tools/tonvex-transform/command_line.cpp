@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 namespace tonvex::cli {
 
@@ -67,8 +68,10 @@ CommandLine parseCommandLine(int argc, char** argv)
     if (optind >= argc)
         return usageError("no preset given");
     const std::string presetName = argv[optind++];
-    if (!selectPreset(presetButtonByName(presetName), line.preset))
+    const std::optional<PresetId> preset = presetByName(presetName);
+    if (!preset)
         return usageError("unknown preset '" + presetName + "'");
+    selectPreset(*preset, line.preset);
     if (optind >= argc)
         return usageError("no file or folder given");
     line.operands.assign(argv + optind, argv + argc);

@@ -317,10 +317,8 @@ TEST_F(MainControllerTest, EachTransformationButtonRunsItsPresetOnTheInput)
         EXPECT_LT(indexOf("run:end"), indexOf("view:setCaption(OutputFile," + out));
         EXPECT_FALSE(view.timerEnabled);
     }
-    for (const int beyond : {-1, 9}) {
-        controller.ImgBut_MouseDown(beyond);
-        EXPECT_EQ(run.calls.size(), 5u) << beyond;
-    }
+    controller.ImgBut_MouseDown(9); // past the last button
+    EXPECT_EQ(run.calls.size(), 5u);
 }
 
 TEST_F(MainControllerTest, TransformationAfterPlayingTheOutputReadsTheInput)

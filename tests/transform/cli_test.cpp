@@ -119,10 +119,9 @@ TEST(TransformToolTest, FolderTakesMidiEndingsSortedButNotLinkedFoldersOrPresetO
     // Taken in anyway, outputs are still never read by the run that writes them.
     const ToolRun all = runTool("--include-outputs Penta " + quoted(music.string()));
     EXPECT_EQ(all.exitStatus, 1);
-    for (const std::string& line : std::vector<std::string>{"ok " + music.string() + "/A_Mirror_Penta.mid\n",
-                                   "refused " + (music / "Song_Penta.mid").string() + ": OUTPUT OF " + (music / "Song.mid").string(),
-                                   "summary: 11 written, 2 refused (1 same output, 1 output of another input)\n"})
-        EXPECT_NE(all.output.find(line), std::string::npos) << line << "\n" << all.output;
+    EXPECT_NE(all.output.find(prefix + "Song_Mirror_Penta.mid\nrefused " + (music / "Song_Penta.mid").string() + ": OUTPUT OF " +
+                              (music / "Song.mid").string() + "\n"), std::string::npos) << all.output;
+    EXPECT_NE(all.output.find("summary: 11 written, 2 refused (1 same output, 1 output of another input)\n"), std::string::npos);
 }
 
 TEST(TransformToolTest, RefusalsNameTheirCauseAndTheFirstOfOneOutputIsWritten)
@@ -130,8 +129,8 @@ TEST(TransformToolTest, RefusalsNameTheirCauseAndTheFirstOfOneOutputIsWritten)
     TempDir dir;
     test::writeFile(dir.file("Bach.mid"), test::singleTrack({0x00, 0x90, 62, 0x40}));
     test::writeFile(dir.file("Bach.MID"), test::singleTrack({0x00, 0x90, 64, 0x40}));
-    test::writeFile(dir.file("song.txt"), test::singleTrack({}));
-    test::writeFile(dir.file("dir.mid"), test::singleTrack({}));
+    for (const char* name : {"song.txt", "dir.mid"})
+        test::writeFile(dir.file(name), test::singleTrack({}));
     std::filesystem::create_directory(dir.path() / "dir_Mirror.mid");
     const std::string bach = quoted(dir.file("Bach.mid"));
     const std::string bachUpper = quoted(dir.file("Bach.MID"));
@@ -166,11 +165,12 @@ TEST(TransformToolTest, UsageErrorsExitWithTwoAndWriteNothing)
     const ToolRun help = runTool("--help");
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_EQ(help.output.rfind("Usage: tonvex-transform ", 0), 0u);
-    for (const char* option : {"--version", "-v"}) {
-        const ToolRun version = runTool(option);
-        EXPECT_EQ(version.exitStatus, 0);
-        EXPECT_EQ(version.output.rfind("tonvex-transform (Tonvex) ", 0), 0u) << option;
-    }
+    const ToolRun version = runTool("--version");
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.output.rfind("tonvex-transform (Tonvex) ", 0), 0u);
+    const ToolRun shortVersion = runTool("-v");
+    EXPECT_EQ(shortVersion.exitStatus, 0);
+    EXPECT_EQ(shortVersion.output, version.output);
     // The window's button labels name presets too.
     EXPECT_EQ(runTool("upside-D " + file + " && " + TONVEX_TRANSFORM_TOOL + " WHOLET " + file).exitStatus, 0);
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"a.mid", "a_Upside.mid", "a_Whole.mid"}));
@@ -194,14 +194,10 @@ TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
 TEST(TransformToolTest, AnInterruptedRunReportsWhatItWroteLeavesNoTemporaryFileAndEndsByTheSignal)
 {
     TempDir dir;
-    TempDir reportDir;
     constexpr int kFiles = 120;
-    test::writeFile(dir.file("f000.mid"), longSong(250000));
-    for (int i = 1; i < kFiles; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "f%03d.mid", i);
-        std::filesystem::create_hard_link(dir.file("f000.mid"), dir.file(name));
-    }
+    test::writeFile(dir.file("f.mid"), longSong(250000));
+    for (int i = 1; i < kFiles; ++i)
+        std::filesystem::create_hard_link(dir.file("f.mid"), dir.file("f" + std::to_string(1000 + i) + ".mid"));
     const auto outputs = [&dir] {
         std::set<std::string> found;
         for (const std::string& name : dir.entries())
@@ -209,14 +205,11 @@ TEST(TransformToolTest, AnInterruptedRunReportsWhatItWroteLeavesNoTemporaryFileA
                 found.insert(dir.file(name));
         return found;
     };
-    std::string tool = TONVEX_TRANSFORM_TOOL;
-    std::string jobs = "-j2";
-    std::string preset = "Mirror";
-    std::string folder = dir.path().string();
-    char* argv[] = {tool.data(), jobs.data(), preset.data(), folder.data(), nullptr};
-    posix_spawn_file_actions_t actions;
+    std::string args[] = {TONVEX_TRANSFORM_TOOL, "-j2", "Mirror", dir.path().string()};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), nullptr};
+    posix_spawn_file_actions_t actions; // the report goes beside the inputs, where no run takes it
     ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, reportDir.file("report").c_str(), O_WRONLY | O_CREAT, 0600);
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, dir.file("report").c_str(), O_WRONLY | O_CREAT, 0600);
     pid_t child = -1;
     ASSERT_EQ(::posix_spawn(&child, argv[0], &actions, nullptr, argv, environ), 0);
     ::posix_spawn_file_actions_destroy(&actions);
@@ -232,14 +225,14 @@ TEST(TransformToolTest, AnInterruptedRunReportsWhatItWroteLeavesNoTemporaryFileA
 
     std::set<std::string> reported;
     std::string line;
-    std::ifstream report(reportDir.file("report"));
+    std::ifstream report(dir.file("report"));
     while (std::getline(report, line) && line.rfind("ok ", 0) == 0)
         reported.insert(line.substr(3));
     EXPECT_EQ(reported, outputs());
     EXPECT_EQ(line, "summary: interrupted, " + std::to_string(reported.size()) + " written, 0 refused, " +
                         std::to_string(kFiles - reported.size()) + " not done");
     EXPECT_LT(reported.size(), std::size_t{kFiles});
-    EXPECT_EQ(dir.entries().size(), kFiles + reported.size()); // no temporary file
+    EXPECT_EQ(dir.entries().size(), kFiles + reported.size() + 1); // and no temporary file
 }
 
 } // namespace

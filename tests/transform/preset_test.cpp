@@ -18,7 +18,7 @@ std::array<int, 12> octaveFrom60(const Preset& preset, int channel = 1)
     return result;
 }
 
-TEST(PresetTest, EachPresetMapsTheMiddleOctaveAsItsTableSays)
+TEST(PresetTest, EachButtonMapsTheMiddleOctaveAsItsTableSays)
 {
     using Row = std::array<int, 12>;
     EXPECT_EQ(octaveFrom60(presetFor(test::kMirror)), (Row{60, 59, 58, 57, 56, 55, 54, 65, 64, 63, 62, 61}));

@@ -78,6 +78,9 @@ int run(const CommandLine& line)
             endInterrupted(batch, inputs, report, progress, signal);
         progress.show(batch.handed());
     }
+    // A signal after the last file still ends the program by it, so that a calling loop stops.
+    if (const int signal = interruption())
+        endInterrupted(batch, inputs, report, progress, signal);
     progress.clear();
     report.summarize(false);
     if (std::fflush(stdout) != 0)

@@ -1,22 +1,19 @@
 #include "batch_input.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string_view>
-#include <system_error>
 #include <unordered_map>
 
+#include "file_path.h"
+#include "folder_listing.h"
 #include "preset.h"
 #include "transformation_run.h"
 
 namespace tonvex::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-using FileKey = fs::path::string_type;
 
 constexpr std::string_view kFolderEndings[] = {".mid", ".midi"};
 
@@ -40,56 +37,38 @@ bool takenFromFolder(std::string_view name, bool includeOutputs)
 }
 
 // A regular file, or a link to one, with a name a folder run takes.
-bool isMidiFile(const fs::directory_entry& entry, bool includeOutputs)
+bool isMidiFile(const FolderEntry& entry, bool includeOutputs)
 {
-    std::error_code ignored;
-    return takenFromFolder(entry.path().filename().string(), includeOutputs) && entry.is_regular_file(ignored);
+    return entry.kind == EntryKind::File &&
+           takenFromFolder(std::string_view(entry.path).substr(fileNameStart(entry.path)), includeOutputs);
 }
 
-void addFolder(const fs::path& folder, bool includeOutputs, std::vector<BatchInput>& found)
+void addFolder(const std::string& folder, bool includeOutputs, std::vector<BatchInput>& found)
 {
-    std::error_code error;
-    fs::directory_iterator entries(folder, error);
-    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-        const fs::directory_entry& entry = *entries;
-        std::error_code ignored;
-        // The entry's type comes from the listing: only links and unknown types cost a stat.
-        if (!entry.is_symlink(ignored) && entry.is_directory(ignored))
-            addFolder(entry.path(), includeOutputs, found);
+    std::vector<FolderEntry> entries;
+    const bool listed = listFolder(folder, entries);
+    for (FolderEntry& entry : entries) {
+        if (entry.kind == EntryKind::Folder)
+            addFolder(entry.path, includeOutputs, found);
         else if (isMidiFile(entry, includeOutputs))
-            found.push_back({entry.path().string(), BatchInput::Refusal::None, {}});
+            found.push_back({std::move(entry.path), BatchInput::Refusal::None, {}});
     }
-    if (error)
-        found.push_back({folder.string(), BatchInput::Refusal::UnreadableFolder, error.message()});
-}
-
-// The name by which the file system tells files apart: absolute and normalised. Windows
-// takes names that differ only in letter case for one file; NTFS folds more than ASCII, which
-// this does not.
-FileKey sameFileKey(const std::string& path, const fs::path& workingFolder)
-{
-    FileKey key = (workingFolder / fs::path(path)).lexically_normal().native();
-#ifdef _WIN32
-    for (auto& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<FileKey::value_type>(c - 'A' + 'a');
-#endif
-    return key;
+    if (!listed)
+        found.push_back({folder, BatchInput::Refusal::UnreadableFolder, {}});
 }
 
 // Refuses every input whose output an earlier one writes, then every input another writes.
+// Paths compare as the file system tells files apart (on Windows, without letter case).
 void refuseClashes(std::vector<BatchInput>& batch, const std::string& outSuffix)
 {
-    std::error_code ignored;
-    const fs::path workingFolder = fs::current_path(ignored);
-    std::unordered_map<FileKey, std::size_t> writerOf;
+    std::unordered_map<std::string, std::size_t> writerOf;
     for (std::size_t i = 0; i < batch.size(); ++i) {
         if (batch[i].refusal != BatchInput::Refusal::None)
             continue;
         const std::optional<std::string> output = outputFileName(batch[i].path, outSuffix);
         if (!output)
             continue;
-        const auto [writer, isNew] = writerOf.try_emplace(sameFileKey(*output, workingFolder), i);
+        const auto [writer, isNew] = writerOf.try_emplace(comparablePath(*output), i);
         if (!isNew) {
             batch[i].refusal = BatchInput::Refusal::SameOutput;
             batch[i].detail = batch[writer->second].path;
@@ -98,7 +77,7 @@ void refuseClashes(std::vector<BatchInput>& batch, const std::string& outSuffix)
     for (BatchInput& input : batch) {
         if (input.refusal != BatchInput::Refusal::None)
             continue;
-        const auto writer = writerOf.find(sameFileKey(input.path, workingFolder));
+        const auto writer = writerOf.find(comparablePath(input.path));
         if (writer != writerOf.end()) {
             input.refusal = BatchInput::Refusal::OutputOfAnother;
             input.detail = batch[writer->second].path;
@@ -113,8 +92,7 @@ std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, 
 {
     std::vector<BatchInput> batch;
     for (const std::string& operand : operands) {
-        std::error_code ignored;
-        if (!fs::is_directory(operand, ignored)) {
+        if (!isFolder(operand)) {
             batch.push_back({operand, BatchInput::Refusal::None, {}});
             continue;
         }

@@ -1,14 +1,13 @@
 #include "batch_run.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <exception>
-#include <filesystem>
-#include <memory>
 #include <string>
-#include <system_error>
 #include <unordered_map>
+
+#include "file_path.h"
+#include "folder_listing.h"
+#include "host_system.h"
 
 namespace tonvex::cli {
 
@@ -22,18 +21,6 @@ constexpr std::size_t kPieceSize = 8;
 constexpr std::size_t kLookAhead = 64;
 
 constexpr char kNoMidiMark[] = "no \".MID\" in the name";
-
-std::string systemReason(int error)
-{
-    return std::error_code(error, std::generic_category()).message();
-}
-
-// Why `path` cannot be opened for reading; empty when it can.
-std::string openFailure(const std::string& path)
-{
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    return file ? std::string() : systemReason(errno);
-}
 
 } // namespace
 
@@ -81,7 +68,8 @@ void BatchRun::cutPieces()
 {
     std::unordered_map<std::string, std::size_t> folders;
     for (std::size_t i = 0; i < m_inputs.size(); ++i) {
-        const std::string folder = std::filesystem::path(m_inputs[i].path).parent_path().lexically_normal().native();
+        const std::string& path = m_inputs[i].path;
+        const std::string folder = comparablePath(path.substr(0, fileNameStart(path)));
         const std::size_t id = folders.try_emplace(folder, folders.size()).first->second;
         if (m_pieces.empty() || m_pieces.back().folder != id || m_pieces.back().end - m_pieces.back().begin == kPieceSize)
             m_pieces.push_back({i, i, id});
@@ -141,15 +129,15 @@ RunResult BatchRun::runOne(std::size_t index, RunWorkspace& workspace)
         return {RunStatus::CannotRead, {}, {}}; // reported from the input's refusal
     if (!outputFileName(input.path, m_preset.OutSuffix))
         return {RunStatus::CannotRead, {}, kNoMidiMark};
-    errno = 0;
+    clearFileError();
     RunResult result = MIRRORInline(input.path, m_preset, [this] { return !stopping(); }, workspace);
-    // The failed call's errno outlives the run's clean-up, which only closes and removes.
-    const int error = errno;
+    // The failed call's error outlives the run's clean-up, which only closes and removes.
+    std::string writeError = result.status == RunStatus::CannotWrite ? fileError() : std::string();
     if (result.detail.empty()) {
         if (result.status == RunStatus::CannotRead)
             result.detail = openFailure(input.path);
-        else if (result.status == RunStatus::CannotWrite && error != 0)
-            result.detail = systemReason(error);
+        else
+            result.detail = std::move(writeError);
     }
     return result;
 }

@@ -146,6 +146,9 @@ TEST(TransformToolTest, RefusalsNameTheirCauseAndTheFirstOfOneOutputIsWritten)
                               "refused " + dir.file("Bach.mid") + sameAsBach +
                               "summary: 1 written, 5 refused (2 cannot read, 1 cannot write, 2 same output)\n");
     EXPECT_EQ(test::readFile(dir.file("Bach_Mirror.mid")), test::singleTrack({0x00, 0x90, 58, 0x40}));
+    // A relative and an absolute spelling of one output are one output.
+    EXPECT_EQ(runShell("cd " + quoted(dir.path().string()) + " && " + TONVEX_TRANSFORM_TOOL + " Mirror Bach.mid " + bachUpper).output,
+              "ok Bach_Mirror.mid\nrefused " + dir.file("Bach.MID") + ": SAME OUTPUT AS Bach.mid\nsummary: 1 written, 1 refused (1 same output)\n");
     EXPECT_EQ(runTool("mirror " + bachUpper + " " + bach).exitStatus, 1);
     EXPECT_EQ(test::readFile(dir.file("Bach_Mirror.mid")), test::singleTrack({0x00, 0x90, 56, 0x40}));
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"Bach.MID", "Bach.mid", "Bach_Mirror.mid", "dir.mid", "dir_Mirror.mid",

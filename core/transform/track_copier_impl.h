@@ -31,9 +31,9 @@ std::string describeByteAt(const char* what, std::uint8_t value, std::uint64_t o
 // Copies one track chunk for CopyTrackChunk, calling `Hook` (callable as bool()) before every
 // event. Templated on the hook so that the compiler can inline it into the copy loops; the
 // hook is taken by reference and must outlive the copier.
-//
-// A track chunk ends after its end-of-track event, or without one where its length field says
-// it ends when an event ends there and the next track chunk or the end of the input follows.
+// Reads by the Standard MIDI File rules, event by event up to the end of track. A track chunk
+// also ends without an end-of-track event where its length field says, when an event ends
+// there and the next track chunk or the end of the input follows.
 template <class Hook>
 class TrackCopier {
 public:

@@ -25,10 +25,10 @@ RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yiel
 {
     const std::optional<std::string> outFileName = outputFileName(inFileName, preset.OutSuffix);
     if (!outFileName)
-        return {RunStatus::CannotRead, {}, "no .mid in the file name"};
+        return {RunStatus::CannotRead, {}, {}};
     FileByteSource in(inFileName, workspace.inputBuffer());
     if (!in.isOpen())
-        return {RunStatus::CannotRead, {}, "cannot open the file"};
+        return {RunStatus::CannotRead, {}, {}}; // the caller asks the system why
     const ReaderOpener openAgain = [&inFileName]() -> std::unique_ptr<ByteSource> {
         auto reader = std::make_unique<FileByteSource>(inFileName, kLookAheadBufferSize);
         if (!reader->isOpen())

@@ -37,7 +37,7 @@ constexpr std::array kTabOrder{
     buttonControl(8), Control::AboutZone, Control::Close,
 };
 
-// Windows' standard accessibility takes a BUTTON's text as its name and a lone '&' as the
+// Windows' standard accessibility takes a control's text as its name and a lone '&' as the
 // mark of an access key; doubled, it is read as itself.
 std::wstring accessibleText(std::wstring_view text)
 {
@@ -94,7 +94,7 @@ ControlKind kindOf(Control which)
 {
     constexpr DWORD button = BS_OWNERDRAW | WS_TABSTOP;
     // SS_NOTIFY: a text keeps its presses, so a press on it never moves the window.
-    constexpr DWORD text = SS_OWNERDRAW | SS_NOTIFY | SS_NOPREFIX;
+    constexpr DWORD text = SS_OWNERDRAW | SS_NOTIFY;
     switch (which) {
     case Control::InputBox:
     case Control::Close:
@@ -278,7 +278,7 @@ void MainWindow::setAccessibleName(Label label)
         SetWindowTextW(control(Control::InputBox), name.c_str());
         break;
     case Label::OutputFile:
-        name = std::wstring(kOutputTitle) + L": " + (text.empty() ? L"none" : text);
+        name = accessibleText(std::wstring(kOutputTitle) + L": " + (text.empty() ? L"none" : text));
         SetWindowTextW(control(Control::OutputBox), name.c_str());
         break;
     case Label::LabTime:

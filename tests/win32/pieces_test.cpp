@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objbase.h>
 
+#include "artwork.h"
 #include "command_line.h"
 #include "instance_channel.h"
 #include "pixel_image.h"
@@ -66,6 +68,45 @@ TEST(Resample, AveragesTheCoveredAreaOfEachChannel)
     EXPECT_EQ(resample(row, 3, 1).pixels, row.pixels);
     EXPECT_TRUE(resample(PixelImage{}, 2, 2).empty());
     EXPECT_TRUE(resample(row, 0, 1).empty());
+}
+
+// The colour at a point of a picture, as RGB.
+struct CoInitializer {
+    CoInitializer() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~CoInitializer() { CoUninitialize(); }
+};
+
+COLORREF pixelAt(const Artwork& art, Picture which, int x, int y)
+{
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, art.bitmap(which));
+    const COLORREF colour = GetPixel(dc, x, y);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    return colour;
+}
+
+TEST(Artwork, LoadsEveryPictureInItsColoursAtTheSizeOfTheScreen)
+{
+    const CoInitializer com;
+    for (const UINT dpi : {96u, 144u, 192u}) {
+        const Artwork art(dpi);
+        for (const Picture which : {Picture::Skin, Picture::About, Picture::Play, Picture::Stop, Picture::Select}) {
+            ASSERT_NE(art.bitmap(which), nullptr) << "picture " << static_cast<int>(which) << " at " << dpi;
+            const SIZE natural = Artwork::naturalSize(which);
+            BITMAP shape{};
+            GetObjectW(art.bitmap(which), sizeof(shape), &shape);
+            EXPECT_EQ(shape.bmWidth, MulDiv(natural.cx, dpi, 96));
+            EXPECT_EQ(shape.bmHeight, MulDiv(natural.cy, dpi, 96));
+        }
+        // Red stays red through the bitmap and PNG decoders: the lit button and the light
+        // beside the maker's mark; the path boxes stay white.
+        const auto at = [dpi](int length) { return MulDiv(length, dpi, 96); };
+        const COLORREF lit = pixelAt(art, Picture::Select, at(26), at(24));
+        EXPECT_GT(GetRValue(lit), 2 * GetBValue(lit)) << "at " << dpi;
+        EXPECT_GT(GetRValue(lit), 2 * GetGValue(lit)) << "at " << dpi;
+        EXPECT_EQ(pixelAt(art, Picture::Skin, at(200), at(130)), RGB(255, 255, 255)) << "at " << dpi;
+    }
 }
 
 } // namespace

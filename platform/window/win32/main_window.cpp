@@ -141,6 +141,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform)
     SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::windowProc));
 
     createControls();
+    createPathTips();
     m_controller = std::make_unique<MainController>(*this, std::move(createRoot), std::move(transform));
     applyDpi(GetDpiForWindow(m_hwnd));
 }
@@ -174,6 +175,36 @@ void MainWindow::createControls()
     }
     // Only the input box takes drops; the drop is a copy, so the file manager keeps its file.
     DragAcceptFiles(control(Control::InputBox), TRUE);
+}
+
+void MainWindow::createPathTips()
+{
+    m_tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!m_tips)
+        return;
+    for (const Control box : {Control::InputBox, Control::OutputBox}) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_hwnd;
+        tool.uId = reinterpret_cast<UINT_PTR>(control(box));
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(m_tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // Long paths wrap rather than run off the screen.
+    SendMessageW(m_tips, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+const wchar_t* MainWindow::pathTip(HWND box)
+{
+    const Label label = box == control(Control::InputBox) ? Label::DragFile : Label::OutputFile;
+    m_tipText = widen(m_scene.captions[Scene::at(label)]);
+    // A path shown whole needs no tip.
+    if (m_painter->showsWhole(m_tipText))
+        m_tipText.clear();
+    return m_tipText.c_str();
 }
 
 void MainWindow::applyDpi(UINT dpi)
@@ -460,6 +491,12 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
         applyDpi(HIWORD(wParam));
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_NOTIFY: {
+        auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+        if (tip->hdr.hwndFrom == m_tips && tip->hdr.code == TTN_GETDISPINFOW)
+            tip->lpszText = const_cast<wchar_t*>(pathTip(reinterpret_cast<HWND>(tip->hdr.idFrom)));
         return 0;
     }
     case WM_COPYDATA: {

@@ -83,9 +83,13 @@ private:
     void drop(const std::vector<std::string>& paths);
     void takeHandover();
     void setAccessibleName(Label label);
+    void createPathTips();
+    const wchar_t* pathTip(HWND box);
 
     HWND m_hwnd = nullptr;
     std::array<HWND, kControlCount> m_controls{};
+    HWND m_tips = nullptr; // the whole path over a path box that shows it shortened
+    std::wstring m_tipText;
     UINT m_dpi = 96;
     std::unique_ptr<WindowPainter> m_painter;
     GdiObject<HBITMAP> m_frameBitmap;

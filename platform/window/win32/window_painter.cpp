@@ -98,6 +98,17 @@ void WindowPainter::paint(HDC dc, const Scene& scene) const
         drawPicture(dc, Picture::About, kAboutPicture.x, kAboutPicture.y);
 }
 
+bool WindowPainter::showsWhole(std::wstring_view path) const
+{
+    const HDC dc = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, m_pathFont.get());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, path.data(), static_cast<int>(path.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return extent.cx <= scaled(kInputBox.width, m_dpi);
+}
+
 void WindowPainter::drawPicture(HDC dc, Picture picture, int x, int y) const
 {
     const HBITMAP bitmap = m_art.bitmap(picture);

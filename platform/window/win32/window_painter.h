@@ -20,6 +20,9 @@ public:
     // Draws `scene` onto `dc`, a surface as large as the window at this dpi.
     void paint(HDC dc, const Scene& scene) const;
 
+    // Whether a path box shows `path` whole, without an ellipsis.
+    bool showsWhole(std::wstring_view path) const;
+
 private:
     void drawPicture(HDC dc, Picture picture, int x, int y) const;
     void drawText(HDC dc, std::wstring_view text, HFONT font, COLORREF colour, const Box& box, UINT format) const;

@@ -142,6 +142,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform)
 
     createControls();
     createPathTips();
+    describeControls();
     m_controller = std::make_unique<MainController>(*this, std::move(createRoot), std::move(transform));
     applyDpi(GetDpiForWindow(m_hwnd));
 }
@@ -195,6 +196,35 @@ void MainWindow::createPathTips()
     }
     // Long paths wrap rather than run off the screen.
     SendMessageW(m_tips, TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void MainWindow::describeControls()
+{
+    // What each button does, not its terse legend; the same words as on Linux.
+    constexpr std::array<const wchar_t*, kButtonCount> buttons{
+        L"Plays the input file from its start",
+        L"Stops playback",
+        L"Plays the last output file from its start",
+        L"Stops playback",
+        L"Reflects each note about C, downwards: D becomes B flat, E becomes A flat, G becomes F",
+        L"Turns the keyboard upside down",
+        L"Swaps C and A, D and G, E and F within the octave",
+        L"Doubles each pitch class onto the whole-tone scale",
+        L"Moves each note by at most a semitone onto C D E G A B",
+    };
+    for (int i = 0; i < kButtonCount; ++i) {
+        std::wstring description = buttons[static_cast<std::size_t>(i)];
+        if (const std::optional<PresetId> preset = presetOfButton(i))
+            description += L"; writes the result beside the input, ending in " + widen(presetInfo(*preset).suffix);
+        m_notes.describe(control(buttonControl(i)), description);
+    }
+    m_notes.describe(control(Control::InputBox), L"Drop a MIDI file here, or press to choose one");
+    m_notes.describe(control(Control::Close), L"Stops playback and quits Tonvex");
+    m_notes.describe(control(Control::AboutPicture),
+                     L"Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music "
+                     L"by moving its notes: mirrored, inverted, turned upside down, spread over whole tones or "
+                     L"drawn to a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input "
+                     L"box, choose a transformation, then play the input or the result. Press Escape to close.");
 }
 
 const wchar_t* MainWindow::pathTip(HWND box)

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include "accessible_notes.h"
 #include "gdi_object.h"
 #include "main_controller.h"
 #include "memory_dc.h"
@@ -84,10 +85,12 @@ private:
     void takeHandover();
     void setAccessibleName(Label label);
     void createPathTips();
+    void describeControls();
     const wchar_t* pathTip(HWND box);
 
     HWND m_hwnd = nullptr;
     std::array<HWND, kControlCount> m_controls{};
+    AccessibleNotes m_notes;
     HWND m_tips = nullptr; // the whole path over a path box that shows it shortened
     std::wstring m_tipText;
     UINT m_dpi = 96;

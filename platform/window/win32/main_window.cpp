@@ -153,6 +153,8 @@ MainWindow::~MainWindow()
         KillTimer(m_hwnd, kTimer1);
     // The controller's engine goes before the window it might still talk to.
     m_controller.reset();
+    // The descriptions are taken back while their windows still exist.
+    m_notes.reset();
     SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
     DestroyWindow(m_hwnd);
 }
@@ -200,6 +202,7 @@ void MainWindow::createPathTips()
 
 void MainWindow::describeControls()
 {
+    m_notes = std::make_unique<AccessibleNotes>();
     // What each button does, not its terse legend; the same words as on Linux.
     constexpr std::array<const wchar_t*, kButtonCount> buttons{
         L"Plays the input file from its start",
@@ -216,11 +219,11 @@ void MainWindow::describeControls()
         std::wstring description = buttons[static_cast<std::size_t>(i)];
         if (const std::optional<PresetId> preset = presetOfButton(i))
             description += L"; writes the result beside the input, ending in " + widen(presetInfo(*preset).suffix);
-        m_notes.describe(control(buttonControl(i)), description);
+        m_notes->describe(control(buttonControl(i)), description);
     }
-    m_notes.describe(control(Control::InputBox), L"Drop a MIDI file here, or press to choose one");
-    m_notes.describe(control(Control::Close), L"Stops playback and quits Tonvex");
-    m_notes.describe(control(Control::AboutPicture),
+    m_notes->describe(control(Control::InputBox), L"Drop a MIDI file here, or press to choose one");
+    m_notes->describe(control(Control::Close), L"Stops playback and quits Tonvex");
+    m_notes->describe(control(Control::AboutPicture),
                      L"Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music "
                      L"by moving its notes: mirrored, inverted, turned upside down, spread over whole tones or "
                      L"drawn to a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input "

@@ -90,7 +90,7 @@ private:
 
     HWND m_hwnd = nullptr;
     std::array<HWND, kControlCount> m_controls{};
-    AccessibleNotes m_notes;
+    std::unique_ptr<AccessibleNotes> m_notes;
     HWND m_tips = nullptr; // the whole path over a path box that shows it shortened
     std::wstring m_tipText;
     UINT m_dpi = 96;

@@ -23,7 +23,6 @@ constexpr UINT kTimerMs = 10;
 // Posted to itself: files handed over by a later start, and the files of this start.
 constexpr UINT kHandoverMessage = WM_APP + 1;
 constexpr UINT kOpenMessage = WM_APP + 2;
-constexpr int kFirstControlId = 100;
 
 constexpr UINT kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
 
@@ -36,19 +35,6 @@ constexpr std::array kTabOrder{
     buttonControl(5), buttonControl(6), buttonControl(7),
     buttonControl(8), Control::AboutZone, Control::Close,
 };
-
-// Windows' standard accessibility takes a control's text as its name and a lone '&' as the
-// mark of an access key; doubled, it is read as itself.
-std::wstring accessibleText(std::wstring_view text)
-{
-    std::wstring escaped;
-    for (const wchar_t c : text) {
-        escaped += c;
-        if (c == L'&')
-            escaped += L'&';
-    }
-    return escaped;
-}
 
 bool isModifierKey(WPARAM key)
 {
@@ -85,47 +71,6 @@ void registerClass(HINSTANCE instance)
     RegisterClassExW(&windowClass); // fails harmlessly when a previous window registered it
 }
 
-struct ControlKind {
-    const wchar_t* className;
-    DWORD style;
-};
-
-ControlKind kindOf(Control which)
-{
-    constexpr DWORD button = BS_OWNERDRAW | WS_TABSTOP;
-    // SS_NOTIFY: a text keeps its presses, so a press on it never moves the window.
-    constexpr DWORD text = SS_OWNERDRAW | SS_NOTIFY;
-    switch (which) {
-    case Control::InputBox:
-    case Control::Close:
-    case Control::AboutZone:
-        return {L"BUTTON", button};
-    case Control::OutputBox:
-    case Control::Time:
-    case Control::AboutPicture:
-        return {L"STATIC", text};
-    default:
-        return buttonIndex(which) >= 0 ? ControlKind{L"BUTTON", button} : ControlKind{L"STATIC", text};
-    }
-}
-
-std::wstring initialName(Control which)
-{
-    switch (which) {
-    case Control::InputBox: return std::wstring(kInputTitle) + L": none";
-    case Control::OutputBox: return std::wstring(kOutputTitle) + L": none";
-    case Control::Time: return kTimeName;
-    case Control::Close: return kCloseName;
-    case Control::AboutZone:
-    case Control::AboutPicture: return kAboutName;
-    default: break;
-    }
-    if (const int button = buttonIndex(which); button >= 0)
-        return kButtonNames[static_cast<std::size_t>(button)];
-    const int legend = static_cast<int>(which) - static_cast<int>(Control::FirstLegend);
-    return kLegends[static_cast<std::size_t>(legend)].text;
-}
-
 } // namespace
 
 MainWindow::MainWindow(RootFactory createRoot, Transformation transform)
@@ -140,9 +85,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform)
     SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::windowProc));
 
-    createControls();
-    createPathTips();
-    describeControls();
+    m_controls = std::make_unique<ControlSet>(m_hwnd, &MainWindow::controlProc, reinterpret_cast<DWORD_PTR>(this));
     m_controller = std::make_unique<MainController>(*this, std::move(createRoot), std::move(transform));
     applyDpi(GetDpiForWindow(m_hwnd));
 }
@@ -153,81 +96,11 @@ MainWindow::~MainWindow()
         KillTimer(m_hwnd, kTimer1);
     // The controller's engine goes before the window it might still talk to.
     m_controller.reset();
-    // The descriptions are taken back while their windows still exist.
-    m_notes.reset();
+    m_tearingDown = true;
     SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+    // The controls' descriptions are taken back while the controls still exist.
+    m_controls.reset();
     DestroyWindow(m_hwnd);
-}
-
-void MainWindow::createControls()
-{
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (int i = 0; i < kControlCount; ++i) {
-        const auto which = static_cast<Control>(i);
-        const ControlKind kind = kindOf(which);
-        const DWORD visible = which == Control::AboutPicture ? 0 : WS_VISIBLE;
-        const DWORD extended = which == Control::InputBox ? WS_EX_ACCEPTFILES : 0;
-        const HWND hwnd = CreateWindowExW(extended, kind.className, initialName(which).c_str(),
-                                          WS_CHILD | WS_CLIPSIBLINGS | visible | kind.style, 0, 0, 1, 1, m_hwnd,
-                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance,
-                                          nullptr);
-        if (!hwnd)
-            throw std::runtime_error("cannot create the window's controls");
-        m_controls[static_cast<std::size_t>(i)] = hwnd;
-        SetWindowSubclass(hwnd, &MainWindow::controlProc, static_cast<UINT_PTR>(i), reinterpret_cast<DWORD_PTR>(this));
-    }
-    // Only the input box takes drops; the drop is a copy, so the file manager keeps its file.
-    DragAcceptFiles(control(Control::InputBox), TRUE);
-}
-
-void MainWindow::createPathTips()
-{
-    m_tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    if (!m_tips)
-        return;
-    for (const Control box : {Control::InputBox, Control::OutputBox}) {
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_hwnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(control(box));
-        tool.lpszText = LPSTR_TEXTCALLBACKW;
-        SendMessageW(m_tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    // Long paths wrap rather than run off the screen.
-    SendMessageW(m_tips, TTM_SETMAXTIPWIDTH, 0, 600);
-}
-
-void MainWindow::describeControls()
-{
-    m_notes = std::make_unique<AccessibleNotes>();
-    // What each button does, not its terse legend; the same words as on Linux.
-    constexpr std::array<const wchar_t*, kButtonCount> buttons{
-        L"Plays the input file from its start",
-        L"Stops playback",
-        L"Plays the last output file from its start",
-        L"Stops playback",
-        L"Reflects each note about C, downwards: D becomes B flat, E becomes A flat, G becomes F",
-        L"Turns the keyboard upside down",
-        L"Swaps C and A, D and G, E and F within the octave",
-        L"Doubles each pitch class onto the whole-tone scale",
-        L"Moves each note by at most a semitone onto C D E G A B",
-    };
-    for (int i = 0; i < kButtonCount; ++i) {
-        std::wstring description = buttons[static_cast<std::size_t>(i)];
-        if (const std::optional<PresetId> preset = presetOfButton(i))
-            description += L"; writes the result beside the input, ending in " + widen(presetInfo(*preset).suffix);
-        m_notes->describe(control(buttonControl(i)), description);
-    }
-    m_notes->describe(control(Control::InputBox), L"Drop a MIDI file here, or press to choose one");
-    m_notes->describe(control(Control::Close), L"Stops playback and quits Tonvex");
-    m_notes->describe(control(Control::AboutPicture),
-                     L"Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music "
-                     L"by moving its notes: mirrored, inverted, turned upside down, spread over whole tones or "
-                     L"drawn to a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input "
-                     L"box, choose a transformation, then play the input or the result. Press Escape to close.");
 }
 
 const wchar_t* MainWindow::pathTip(HWND box)
@@ -265,9 +138,7 @@ void MainWindow::applyDpi(UINT dpi)
 
 void MainWindow::layOut(Control which)
 {
-    const RECT area = scaled(m_scene.box(which), m_dpi);
-    SetWindowPos(control(which), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    m_controls->place(which, m_scene.box(which), m_dpi);
 }
 
 void MainWindow::Form_Load()
@@ -328,28 +199,8 @@ void MainWindow::setCaption(Label label, const std::string& text)
     if (caption == text)
         return;
     caption = text;
-    setAccessibleName(label);
+    m_controls->name(label, text);
     refresh();
-}
-
-void MainWindow::setAccessibleName(Label label)
-{
-    const std::wstring text = widen(m_scene.captions[Scene::at(label)]);
-    std::wstring name;
-    switch (label) {
-    case Label::DragFile:
-        name = accessibleText(std::wstring(kInputTitle) + L": " + (text.empty() ? L"none" : text));
-        SetWindowTextW(control(Control::InputBox), name.c_str());
-        break;
-    case Label::OutputFile:
-        name = accessibleText(std::wstring(kOutputTitle) + L": " + (text.empty() ? L"none" : text));
-        SetWindowTextW(control(Control::OutputBox), name.c_str());
-        break;
-    case Label::LabTime:
-        name = text.empty() ? std::wstring(kTimeName) : std::wstring(kTimeName) + L" " + text;
-        SetWindowTextW(control(Control::Time), name.c_str());
-        break;
-    }
 }
 
 void MainWindow::moveLabel(Label label, int x, int y)
@@ -427,7 +278,7 @@ HDC MainWindow::frame()
 {
     if (m_frameStale && m_frameDc && m_frameDc->get()) {
         const HWND focused = GetFocus();
-        m_scene.focusRing = m_cueVisible ? controlOf(focused) : std::nullopt;
+        m_scene.focusRing = m_cueVisible ? m_controls->find(focused) : std::nullopt;
         m_painter->paint(m_frameDc->get(), m_scene);
         m_frameStale = false;
     }
@@ -469,6 +320,8 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
 {
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(hwnd, &MainWindow::controlProc, id);
+    if (reinterpret_cast<MainWindow*>(self)->m_tearingDown)
+        return DefSubclassProc(hwnd, message, wParam, lParam);
     try {
         return reinterpret_cast<MainWindow*>(self)->onControlMessage(static_cast<Control>(id), hwnd, message, wParam,
                                                                      lParam);
@@ -528,7 +381,7 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NOTIFY: {
         auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-        if (tip->hdr.hwndFrom == m_tips && tip->hdr.code == TTN_GETDISPINFOW)
+        if (tip->hdr.hwndFrom == m_controls->tips() && tip->hdr.code == TTN_GETDISPINFOW)
             tip->lpszText = const_cast<wchar_t*>(pathTip(reinterpret_cast<HWND>(tip->hdr.idFrom)));
         return 0;
     }
@@ -771,7 +624,7 @@ bool MainWindow::keyDown(WPARAM key, LPARAM flags)
         return true;
     case VK_SPACE:
     case VK_RETURN: {
-        const std::optional<Control> focused = controlOf(GetFocus());
+        const std::optional<Control> focused = m_controls->find(GetFocus());
         if (chord || !focused)
             return false;
         // A held key presses once, not at the repeat rate.
@@ -803,7 +656,7 @@ void MainWindow::moveFocus(bool forward)
         SetFocus(control(Control::AboutPicture));
         return;
     }
-    const std::optional<Control> focused = controlOf(GetFocus());
+    const std::optional<Control> focused = m_controls->find(GetFocus());
     const int count = static_cast<int>(kTabOrder.size());
     int next = forward ? 0 : count - 1;
     for (int i = 0; i < count; ++i) {
@@ -822,14 +675,6 @@ void MainWindow::setCueVisible(bool visible)
         return;
     m_cueVisible = visible;
     refresh();
-}
-
-std::optional<Control> MainWindow::controlOf(HWND hwnd) const
-{
-    for (int i = 0; i < kControlCount; ++i)
-        if (hwnd && m_controls[static_cast<std::size_t>(i)] == hwnd)
-            return static_cast<Control>(i);
-    return std::nullopt;
 }
 
 // ---- About view, files ----

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "accessible_notes.h"
+#include "control_set.h"
 #include "gdi_object.h"
 #include "main_controller.h"
 #include "memory_dc.h"
@@ -32,7 +32,7 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     HWND handle() const { return m_hwnd; }
-    HWND control(Control which) const { return m_controls[static_cast<std::size_t>(which)]; }
+    HWND control(Control which) const { return (*m_controls)[which]; }
     MainController& controller() { return *m_controller; }
     bool quitting() const { return m_quitting; }
 
@@ -59,7 +59,6 @@ private:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onControlMessage(Control which, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void createControls();
     void applyDpi(UINT dpi);
     void layOut(Control which);
     void Form_Load();
@@ -76,23 +75,17 @@ private:
     bool keyDown(WPARAM key, LPARAM flags);
     void moveFocus(bool forward);
     void setCueVisible(bool visible);
-    std::optional<Control> controlOf(HWND hwnd) const;
 
     void About_Click();
     void ImgAbout_Click();
     void openInputDialog();
     void drop(const std::vector<std::string>& paths);
     void takeHandover();
-    void setAccessibleName(Label label);
-    void createPathTips();
-    void describeControls();
     const wchar_t* pathTip(HWND box);
 
     HWND m_hwnd = nullptr;
-    std::array<HWND, kControlCount> m_controls{};
-    std::unique_ptr<AccessibleNotes> m_notes;
-    HWND m_tips = nullptr; // the whole path over a path box that shows it shortened
-    std::wstring m_tipText;
+    std::unique_ptr<ControlSet> m_controls;
+    std::wstring m_tipText; // the whole path over a path box that shows it shortened
     UINT m_dpi = 96;
     std::unique_ptr<WindowPainter> m_painter;
     GdiObject<HBITMAP> m_frameBitmap;
@@ -112,6 +105,7 @@ private:
     std::deque<std::vector<std::string>> m_handovers;
     bool m_timerOn = false;
     bool m_quitting = false;
+    bool m_tearingDown = false; // the controls' messages go unhandled from here on
     std::unique_ptr<MainController> m_controller;
 };
 

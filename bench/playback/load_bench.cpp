@@ -14,11 +14,10 @@
 
 #include "bench_support.h"
 #include "bench_view.h"
-#include "engine_lifecycle.h"
 #include "fluid_root.h"
 #include "input_loader.h"
+#include "playback.h"
 #include "smf_builder.h"
-#include "transport.h"
 
 namespace {
 
@@ -49,13 +48,13 @@ test::Bytes heldChord(int seconds)
 // The engine as the window drives it.
 struct Rig {
     explicit Rig(const std::string& song)
-        : view(song), transport(state, engine, view), lifecycle(state, engine, view, transport, fluidRootFactory()),
-          loader(state, engine, view, lifecycle)
+        : view(song), playback(view, fluidRootFactory()), loader(playback), state(playback.state()),
+          engine(playback.engine()), transport(playback.transport())
     {
         state.InFileName = song;
         loader.OpenMIDIFIle();
     }
-    ~Rig() { lifecycle.CloseDevice(); }
+    ~Rig() { playback.lifecycle().CloseDevice(); }
     // The play-input press.
     void press(const std::string& song)
     {
@@ -65,12 +64,12 @@ struct Rig {
     }
     fluid_settings_t* settings() { return static_cast<FluidRoot&>(*engine.DirectXRoot).core().settings(); }
 
-    MainState state;
-    EngineSlots engine;
     bench::BenchView view;
-    Transport transport;
-    EngineLifecycle lifecycle;
+    Playback playback;
     InputLoader loader;
+    MainState& state;
+    EngineSlots& engine;
+    Transport& transport;
 };
 
 struct Held {

@@ -24,15 +24,14 @@
 
 #include "bench_support.h"
 #include "bench_view.h"
-#include "engine_lifecycle.h"
 #include "fluid_preparation.h"
 #include "fluid_root.h"
 #include "input_loader.h"
 #include "main_controller.h"
+#include "playback.h"
 #include "sink_recorder.h"
 #include "smf_builder.h"
 #include "sound_figures.h"
-#include "transport.h"
 
 namespace {
 
@@ -175,12 +174,13 @@ int main(int argc, char** argv)
     std::printf("song: %s\n", song.c_str());
     measureDrops(song);
 
-    MainState state;
-    EngineSlots engine;
     bench::BenchView view(song);
-    Transport transport(state, engine, view);
-    EngineLifecycle lifecycle(state, engine, view, transport, fluidRootFactory());
-    InputLoader loader(state, engine, view, lifecycle);
+    Playback playback(view, fluidRootFactory());
+    InputLoader loader(playback);
+    MainState& state = playback.state();
+    EngineSlots& engine = playback.engine();
+    Transport& transport = playback.transport();
+    EngineLifecycle& lifecycle = playback.lifecycle();
 
     // The drop: the first load builds the root on the prepared SoundFont.
     state.InFileName = song;

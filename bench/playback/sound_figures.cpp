@@ -101,14 +101,14 @@ void printInstrumentChanges(FluidCore& core, const std::string& soundFont)
     const Clock::time_point start = Clock::now();
     core.instruments().waitUntilReady();
     const double readyMs = ms(Clock::now() - start);
-    const std::vector<PresetId> presets = core.instruments().loaded();
+    const std::vector<BankProgram> presets = core.instruments().loaded();
     fluid_sfont_t* font = fluid_synth_get_sfont(core.synth(), 0);
     if (!font || presets.empty()) {
         std::printf("instrument changes: no presets loaded\n");
         return;
     }
     double prepared = 0.0;
-    for (const PresetId& preset : presets) {
+    for (const BankProgram& preset : presets) {
         const Clock::time_point before = Clock::now();
         fluid_synth_program_select(core.synth(), kSpareChannel, fluid_sfont_get_id(font), preset.bank, preset.program);
         prepared = std::max(prepared, ms(Clock::now() - before));
@@ -123,7 +123,7 @@ void printInstrumentChanges(FluidCore& core, const std::string& soundFont)
     auto plain = makeSynth(settings.get(), soundFont, id);
     double onDemand = 0.0;
     double total = 0.0;
-    for (const PresetId& preset : presets) {
+    for (const BankProgram& preset : presets) {
         const Clock::time_point before = Clock::now();
         fluid_synth_program_select(plain.get(), kSpareChannel, id, preset.bank, preset.program);
         const double took = ms(Clock::now() - before);

@@ -11,6 +11,7 @@
 
 #include "fluid_performance.h"
 #include "fluid_root.h"
+#include "midi_bytes.h"
 #include "smf_builder.h"
 #include "song_survey.h"
 #include "sound_font_index.h"
@@ -19,16 +20,15 @@
 namespace tonvex::test {
 namespace {
 
-constexpr std::uint8_t kControl = 0xB0;
-constexpr std::uint8_t kBankSelect = 0;
-constexpr std::uint8_t kVolume = 7;
-constexpr std::uint8_t kSustain = 64;
-constexpr int kDrums = 9;
+using namespace midi;
+
+constexpr std::uint8_t kControl = kControlChange;
+constexpr int kDrums = kPercussionChannel - 1;
 
 struct SurveyCase {
     const char* name;
     std::vector<Bytes> tracks;
-    std::vector<PresetId> presets;
+    std::vector<BankProgram> presets;
     double heaviest;
 };
 
@@ -85,7 +85,7 @@ TEST(SongSurvey, StopsAtATrackItCannotFollow)
     TrackBuilder broken;
     broken.noteOn(0, 60, 127).raw({0xF4}).noteOn(1, 60, 127); // no system message belongs in a file
     const SongSurvey survey(smfFile({broken.end().chunk()}));
-    EXPECT_EQ(survey.presets(), (std::vector<PresetId>{{0, 0}}));
+    EXPECT_EQ(survey.presets(), (std::vector<BankProgram>{{0, 0}}));
     EXPECT_NEAR(survey.heaviestMoment(), full(127), 1e-9);
     EXPECT_TRUE(SongSurvey(Bytes{'M', 'T', 'h', 'd'}).presets().empty());
 }
@@ -188,7 +188,7 @@ TEST(SoundFontIndex, KeepsThePresetsAskedForWithWhatTheyUseAndRefusesBrokenTable
     TinySoundFont font;
     const SoundFontIndex index = SoundFontIndex::read(writeTempFile("tiny.sf2", font.bytes()));
     EXPECT_TRUE(index.has({0, 1}));
-    EXPECT_EQ(index.resolve({0, 7}), (PresetId{0, 0}));
+    EXPECT_EQ(index.resolve({0, 7}), (BankProgram{0, 0}));
     EXPECT_EQ(index.resolve({128, 0}), std::nullopt);
     EXPECT_EQ(index.tablesFor({{0, 0}, {0, 1}}).size(), font.tables().size());
 
@@ -278,7 +278,7 @@ struct Synth {
         delete_fluid_settings(settings);
     }
     // A second of a middle C on channel 0 with the preset selected, without effects.
-    std::vector<float> note(int font, PresetId preset)
+    std::vector<float> note(int font, BankProgram preset)
     {
         constexpr int kBlock = 441;
         fluid_synth_program_select(synth, 0, font, preset.bank, preset.program);
@@ -295,23 +295,23 @@ struct Synth {
 TEST_F(PresetsTest, ASubsetHoldsJustItsPresetsAndSoundsAsTheWholeSoundFont)
 {
     const SoundFontIndex& index = core().instruments().index();
-    EXPECT_EQ(index.resolve({100, 30}), (PresetId{0, 30})) << "a missing bank falls back to bank 0";
+    EXPECT_EQ(index.resolve({100, 30}), (BankProgram{0, 30})) << "a missing bank falls back to bank 0";
     ASSERT_TRUE(index.has({128, 0}));
     if (!index.has({128, 127})) {
-        EXPECT_EQ(index.resolve({128, 127}), (PresetId{128, 0})) << "a missing drum kit falls back to the first";
+        EXPECT_EQ(index.resolve({128, 127}), (BankProgram{128, 0})) << "a missing drum kit falls back to the first";
     }
 
     SubsetSoundFonts::publish("test-subset", index, index.tablesFor({{0, 40}, {128, 0}}));
     Synth subset(true);
     const int id = fluid_synth_sfload(subset.synth, "test-subset", 1);
     ASSERT_NE(id, FLUID_FAILED);
-    std::vector<PresetId> held;
+    std::vector<BankProgram> held;
     fluid_sfont_t* font = fluid_synth_get_sfont_by_id(subset.synth, id);
     fluid_sfont_iteration_start(font);
     while (fluid_preset_t* preset = fluid_sfont_iteration_next(font))
         held.push_back({fluid_preset_get_banknum(preset), fluid_preset_get_num(preset)});
     std::sort(held.begin(), held.end());
-    EXPECT_EQ(held, (std::vector<PresetId>{{0, 40}, {128, 0}}));
+    EXPECT_EQ(held, (std::vector<BankProgram>{{0, 40}, {128, 0}}));
 
     Synth whole(false);
     const int wholeId = fluid_synth_sfload(whole.synth, index.path().c_str(), 1);
@@ -330,19 +330,21 @@ TEST_F(PresetsTest, DownloadLoadsTheSongsPresetsInPlaceOfTheLastSongsWithItsGain
     TrackBuilder band;
     band.program(0, 40).noteOn(0, 60, 100).noteOn(kDrums, 36, 100).noteOn(kDrums, 38, 100).at(96);
     for (int channel = 1; channel < 8; ++channel)
-        band.raw({kBankSelect, 100}).program(channel, 48).noteOn(channel, 48 + channel, 120); // no bank 100
+        band.raw({static_cast<std::uint8_t>(kControl | channel), kBankSelect, 100}) // a bank the font lacks
+            .program(channel, 48)
+            .noteOn(channel, 48 + channel, 120);
     auto dense = load("band.mid", smfFile({band.end().chunk()}));
     auto solo = load("solo.mid", smfFile({TrackBuilder().noteOn(0, 60, 40).at(96).noteOff(0, 60).end().chunk()}));
 
     dense->Download(*performance);
     const float denseGain = core().songGain();
     core().instruments().waitUntilReady();
-    EXPECT_EQ(core().instruments().loaded(), (std::vector<PresetId>{{0, 40}, {0, 48}, {128, 0}}));
+    EXPECT_EQ(core().instruments().loaded(), (std::vector<BankProgram>{{0, 40}, {0, 48}, {128, 0}}));
     EXPECT_EQ(fluid_synth_sfcount(core().synth()), 1) << "one SoundFont at a time";
 
     solo->Download(*performance);
     core().instruments().waitUntilReady();
-    EXPECT_EQ(core().instruments().loaded(), (std::vector<PresetId>{{0, 0}}));
+    EXPECT_EQ(core().instruments().loaded(), (std::vector<BankProgram>{{0, 0}}));
     EXPECT_EQ(fluid_synth_sfcount(core().synth()), 1);
     // A soft solo is lifted, up to a limit; the band less, never below FluidSynth's default.
     EXPECT_GT(core().songGain(), denseGain);

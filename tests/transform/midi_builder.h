@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,41 +65,44 @@ inline Bytes singleTrack(const Bytes& events)
     return concat({header(1, 0), track(events)});
 }
 
-inline Preset presetFor(int button)
+inline Preset presetFor(PresetId id)
 {
     Preset preset;
-    selectPreset(button, preset);
+    selectPreset(id, preset);
     return preset;
 }
 
-inline const int kMirror = 4;
-inline const int kReverse = 5;
-inline const int kUpside = 6;
-inline const int kWhole = 7;
-inline const int kPenta = 8;
+inline constexpr PresetId kMirror = PresetId::Mirror;
+inline constexpr PresetId kReverse = PresetId::Reverse;
+inline constexpr PresetId kUpside = PresetId::Upside;
+inline constexpr PresetId kWhole = PresetId::Whole;
+inline constexpr PresetId kPenta = PresetId::Penta;
 
 struct StreamOutcome {
     RunStatus status = RunStatus::CannotRead;
     Bytes output;
     std::uint64_t consumed = 0; // input bytes the run read
+    std::string refusal;
 };
 
+// The run with a second reader of the input in windows of the same size.
 inline StreamOutcome runStream(const Bytes& input, const Preset& preset, const YieldHook& yield = {},
                                std::size_t window = static_cast<std::size_t>(-1))
 {
     MemoryByteSource in(input, window);
     MemoryByteSink out;
     StreamOutcome outcome;
-    outcome.status = transformStream(in, out, preset, yield);
+    const ReaderOpener openAgain = [&input, window] { return std::make_unique<MemoryByteSource>(input, window); };
+    outcome.status = transformStream(in, out, preset, yield, openAgain, &outcome.refusal);
     out.flush();
     outcome.output = out.bytes();
     outcome.consumed = in.position();
     return outcome;
 }
 
-inline StreamOutcome runStream(const Bytes& input, int button)
+inline StreamOutcome runStream(const Bytes& input, PresetId id)
 {
-    return runStream(input, presetFor(button));
+    return runStream(input, presetFor(id));
 }
 
 } // namespace tonvex::test

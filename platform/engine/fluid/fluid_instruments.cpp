@@ -27,7 +27,7 @@ struct Reader {
     std::unique_ptr<fluid_synth_t, SynthDeleter> synth; // declared last: goes first
 };
 
-Reader readSamples(const std::string& name, const std::vector<PresetId>& presets)
+Reader readSamples(const std::string& name, const std::vector<BankProgram>& presets)
 {
     Reader reader;
     reader.settings.reset(new_fluid_settings());
@@ -45,7 +45,7 @@ Reader readSamples(const std::string& name, const std::vector<PresetId>& presets
     const int id = fluid_synth_sfload(reader.synth.get(), name.c_str(), 0);
     if (id == FLUID_FAILED)
         return reader;
-    for (const PresetId& preset : presets)
+    for (const BankProgram& preset : presets)
         fluid_synth_pin_preset(reader.synth.get(), id, preset.bank, preset.program);
     return reader;
 }
@@ -69,10 +69,10 @@ FluidInstruments::~FluidInstruments()
     SubsetSoundFonts::withdraw(m_name);
 }
 
-void FluidInstruments::request(const std::vector<PresetId>& asked)
+void FluidInstruments::request(const std::vector<BankProgram>& asked)
 {
-    std::vector<PresetId> presets;
-    for (const PresetId& preset : asked)
+    std::vector<BankProgram> presets;
+    for (const BankProgram& preset : asked)
         if (const auto resolved = m_index.resolve(preset))
             presets.push_back(*resolved);
     std::sort(presets.begin(), presets.end());
@@ -93,7 +93,7 @@ void FluidInstruments::waitUntilReady()
     m_changed.wait(lock, [this] { return !pending() || m_stopping; });
 }
 
-std::vector<PresetId> FluidInstruments::loaded() const
+std::vector<BankProgram> FluidInstruments::loaded() const
 {
     std::lock_guard lock(m_mutex);
     return m_loaded;
@@ -108,17 +108,17 @@ void FluidInstruments::run()
         if (m_stopping)
             return;
         const std::uint64_t generation = m_requested;
-        const std::vector<PresetId> wanted = m_wanted;
+        const std::vector<BankProgram> wanted = m_wanted;
         lock.unlock();
         const bool applied = apply(wanted);
         lock.lock();
-        m_loaded = applied ? wanted : std::vector<PresetId>{};
+        m_loaded = applied ? wanted : std::vector<BankProgram>{};
         m_ready = generation;
         m_changed.notify_all();
     }
 }
 
-bool FluidInstruments::apply(const std::vector<PresetId>& presets)
+bool FluidInstruments::apply(const std::vector<BankProgram>& presets)
 {
     const int previous = m_fontId;
     m_fontId = -1;

@@ -32,19 +32,19 @@ public:
 
     // Asks for the presets channels will select (bank 128 for drums), as the synthesizer
     // resolves them; returns at once.
-    void request(const std::vector<PresetId>& asked);
+    void request(const std::vector<BankProgram>& asked);
     // True from a request until the presets it asked for are loaded; safe from any thread.
     bool pending() const { return m_requested.load() != m_ready.load(); }
     // Waits until nothing is pending.
     void waitUntilReady();
     // The presets the synthesizer holds now.
-    std::vector<PresetId> loaded() const;
+    std::vector<BankProgram> loaded() const;
     const SoundFontIndex& index() const { return m_index; }
 
 private:
     void run();
     // Loads the presets in place of the current ones; false when FluidSynth refused them.
-    bool apply(const std::vector<PresetId>& presets);
+    bool apply(const std::vector<BankProgram>& presets);
 
     fluid_synth_t* m_synth;
     const SoundFontIndex m_index;
@@ -53,8 +53,8 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<PresetId> m_wanted; // guarded by m_mutex: the latest request
-    std::vector<PresetId> m_loaded; // guarded by m_mutex
+    std::vector<BankProgram> m_wanted; // guarded by m_mutex: the latest request
+    std::vector<BankProgram> m_loaded; // guarded by m_mutex
     bool m_stopping = false;        // guarded by m_mutex
     std::atomic<std::uint64_t> m_requested{0};
     std::atomic<std::uint64_t> m_ready{0};

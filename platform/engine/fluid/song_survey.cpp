@@ -10,23 +10,13 @@
 namespace tonvex {
 namespace {
 
-constexpr int kChannels = 16;
-constexpr int kDrumChannel = midi::kPercussionChannel - 1; // counted from 0
+using namespace midi;
+
+constexpr int kDrumChannel = kPercussionChannel - 1; // counted from 0
 constexpr int kDrumBank = 128;
-constexpr std::uint8_t kNoteOff = 0x80;
-constexpr std::uint8_t kNoteOn = 0x90;
-constexpr std::uint8_t kControlChange = 0xB0;
-constexpr std::uint8_t kBankSelect = 0;
-constexpr std::uint8_t kVolume = 7;
-constexpr std::uint8_t kExpression = 11;
-constexpr std::uint8_t kSustain = 64;
-constexpr std::uint8_t kAllSoundOff = 120;
-constexpr std::uint8_t kResetControllers = 121;
-constexpr std::uint8_t kAllNotesOff = 123;
 constexpr std::uint8_t kPedalDown = 64;
 constexpr int kDefaultVolume = 100;
 constexpr int kFullScale = 127;
-constexpr std::size_t kHeaderSize = 14;
 constexpr std::size_t kChunkHeader = 8;
 
 // A reset the synthesizer performs on receiving these system exclusive messages (after F0).
@@ -82,10 +72,10 @@ void readSysEx(const std::uint8_t* data, std::size_t size, std::int64_t tick, st
 // that choose a bank, scale a note or hold it.
 bool counts(std::uint8_t status, std::uint8_t data1)
 {
-    switch (status & midi::kTypeMask) {
+    switch (status & kTypeMask) {
     case kNoteOff:
     case kNoteOn:
-    case midi::kProgramChange: return true;
+    case kProgramChange: return true;
     case kControlChange:
         return data1 == kBankSelect || data1 == kVolume || data1 == kExpression || data1 == kSustain
                || data1 == kAllSoundOff || data1 == kResetControllers || data1 == kAllNotesOff;
@@ -100,12 +90,12 @@ void readTrack(const std::uint8_t* p, const std::uint8_t* end, std::vector<Event
     std::uint8_t running = 0;
     auto varlen = [&](std::uint32_t& value) {
         value = 0;
-        for (int i = 0; i < midi::kMaxQuantityBytes; ++i) {
+        for (int i = 0; i < kMaxQuantityBytes; ++i) {
             if (p >= end)
                 return false;
             const std::uint8_t c = *p++;
-            value = (value << 7) | (c & midi::kDataBits);
-            if (!(c & midi::kStatusBit))
+            value = (value << 7) | (c & kDataBits);
+            if (!(c & kStatusBit))
                 return true;
         }
         return false;
@@ -116,36 +106,36 @@ void readTrack(const std::uint8_t* p, const std::uint8_t* end, std::vector<Event
             return;
         tick += delta;
         const std::uint8_t first = *p;
-        if (first == midi::kMeta) {
+        if (first == kMeta) {
             std::uint32_t length = 0;
             if (end - p < 2)
                 return;
             const std::uint8_t type = p[1];
             p += 2;
-            if (!varlen(length) || length > std::size_t(end - p) || type == midi::kMetaEndOfTrack)
+            if (!varlen(length) || length > std::size_t(end - p) || type == kMetaEndOfTrack)
                 return;
             p += length;
             continue;
         }
-        if (first == midi::kSysEx || first == midi::kSysExEscape) {
+        if (first == kSysEx || first == kSysExEscape) {
             ++p;
             std::uint32_t length = 0;
             if (!varlen(length) || length > std::size_t(end - p))
                 return;
-            if (first == midi::kSysEx)
+            if (first == kSysEx)
                 readSysEx(p, length, tick, events);
             p += length;
             continue;
         }
-        if (first & midi::kStatusBit) {
-            if (first > midi::kSysEx) // system messages have no place in a file
+        if (first & kStatusBit) {
+            if (first > kSysEx) // system messages have no place in a file
                 return;
             running = first;
             ++p;
         } else if (!running) {
             return;
         }
-        const int count = midi::channelDataBytes(running);
+        const int count = channelDataBytes(running);
         if (end - p < count)
             return;
         if (counts(running, p[0]))
@@ -160,13 +150,13 @@ std::vector<Event> readEvents(const std::vector<std::uint8_t>& bytes)
 {
     std::vector<Event> events;
     events.reserve(bytes.size() / 4); // a note event takes three or four bytes
-    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), midi::kHeaderId.data(), 4) != 0)
+    if (bytes.size() < kHeaderChunkBytes || std::memcmp(bytes.data(), kHeaderId.data(), 4) != 0)
         return events;
     std::size_t at = kChunkHeader + be32(bytes.data() + 4);
     while (at <= bytes.size() && bytes.size() - at >= kChunkHeader) {
         const std::size_t length = std::min<std::size_t>(be32(bytes.data() + at + 4), bytes.size() - at - kChunkHeader);
         const std::uint8_t* data = bytes.data() + at + kChunkHeader;
-        if (std::memcmp(bytes.data() + at, midi::kTrackId.data(), 4) == 0)
+        if (std::memcmp(bytes.data() + at, kTrackId.data(), 4) == 0)
             readTrack(data, data + length, events);
         at += kChunkHeader + length;
     }
@@ -202,14 +192,14 @@ SongSurvey::SongSurvey(const std::vector<std::uint8_t>& bytes)
         }
     };
     reset();
-    std::set<PresetId> asked;
+    std::set<BankProgram> asked;
     // Sounding notes by channel and key: amplitude (0 when silent), and whether only the
     // pedal holds it.
     struct Note {
         double amplitude = 0.0;
         bool pedalled = false;
     };
-    std::array<std::array<Note, midi::kHighestNote + 1>, kChannels> notes{};
+    std::array<std::array<Note, kHighestNote + 1>, kChannels> notes{};
     double weight = 0.0;
     auto end = [&](Note& note) {
         weight -= note.amplitude;
@@ -237,33 +227,33 @@ SongSurvey::SongSurvey(const std::vector<std::uint8_t>& bytes)
             channel.drum = drum;
             continue;
         }
-        const int c = event.status & midi::kChannelMask;
+        const int c = event.status & kChannelMask;
         Channel& channel = channels[c];
-        const std::uint8_t type = event.status & midi::kTypeMask;
+        const std::uint8_t type = event.status & kTypeMask;
         if (type == kNoteOn && event.data2 > 0) {
             if (!channel.programChosen) {
-                asked.insert(channel.drum ? PresetId{kDrumBank, 0} : PresetId{0, 0});
+                asked.insert(channel.drum ? BankProgram{kDrumBank, 0} : BankProgram{0, 0});
                 channel.programs.insert(0);
                 channel.programChosen = true; // the default stays until a program change
             }
             const double amplitude = ratio(event.data2) * ratio(event.data2) * ratio(channel.volume)
                                      * ratio(channel.volume) * ratio(channel.expression)
                                      * ratio(channel.expression);
-            Note& note = notes[c][event.data1 & midi::kDataBits];
+            Note& note = notes[c][event.data1 & kDataBits];
             end(note); // a key struck again replaces its note
             note.amplitude = amplitude;
             weight += amplitude;
             m_heaviest = std::max(m_heaviest, weight);
         } else if (type == kNoteOff || type == kNoteOn) {
-            Note& note = notes[c][event.data1 & midi::kDataBits];
+            Note& note = notes[c][event.data1 & kDataBits];
             if (note.amplitude > 0.0) {
                 if (channel.pedal)
                     note.pedalled = true;
                 else
                     end(note);
             }
-        } else if (type == midi::kProgramChange) {
-            asked.insert(channel.drum ? PresetId{kDrumBank, event.data1} : PresetId{channel.bank, event.data1});
+        } else if (type == kProgramChange) {
+            asked.insert(channel.drum ? BankProgram{kDrumBank, event.data1} : BankProgram{channel.bank, event.data1});
             channel.programs.insert(event.data1);
             channel.programChosen = true;
         } else if (type == kControlChange) {

@@ -18,14 +18,14 @@ public:
     // the defaults a channel plays before its first program change (program 0 of bank 0, or of
     // the drum bank), then each program change at the bank in force. A channel that system
     // exclusive messages switch between drums and melody asks for both readings.
-    const std::vector<PresetId>& presets() const { return m_presets; }
+    const std::vector<BankProgram>& presets() const { return m_presets; }
     // The largest sum, over the notes sounding together (held by the sustain pedal too), of
     // each note's amplitude as the synthesizer scales it: (velocity/127)^2 x (volume/127)^2 x
     // (expression/127)^2. 0 for a song without notes.
     double heaviestMoment() const { return m_heaviest; }
 
 private:
-    std::vector<PresetId> m_presets;
+    std::vector<BankProgram> m_presets;
     double m_heaviest = 0.0;
 };
 

@@ -195,25 +195,25 @@ void SoundFontIndex::validate() const
     pointing(Igen, kGenSampleId, Shdr);
 }
 
-bool SoundFontIndex::has(PresetId preset) const
+bool SoundFontIndex::has(BankProgram preset) const
 {
     return std::binary_search(m_presets.begin(), m_presets.end(), preset);
 }
 
-std::optional<PresetId> SoundFontIndex::resolve(PresetId wanted) const
+std::optional<BankProgram> SoundFontIndex::resolve(BankProgram wanted) const
 {
-    const PresetId fallbacks[] = {
+    const BankProgram fallbacks[] = {
         wanted,
-        wanted.bank == kDrumBank ? PresetId{kDrumBank, 0} : PresetId{0, wanted.program},
-        wanted.bank == kDrumBank ? PresetId{kDrumBank, 0} : PresetId{0, 0},
+        wanted.bank == kDrumBank ? BankProgram{kDrumBank, 0} : BankProgram{0, wanted.program},
+        wanted.bank == kDrumBank ? BankProgram{kDrumBank, 0} : BankProgram{0, 0},
     };
-    for (const PresetId& preset : fallbacks)
+    for (const BankProgram& preset : fallbacks)
         if (has(preset))
             return preset;
     return std::nullopt;
 }
 
-std::vector<std::uint8_t> SoundFontIndex::tablesFor(const std::vector<PresetId>& presets) const
+std::vector<std::uint8_t> SoundFontIndex::tablesFor(const std::vector<BankProgram>& presets) const
 {
     Output out[TableCount];
     for (int t = 0; t < TableCount; ++t)
@@ -256,7 +256,7 @@ std::vector<std::uint8_t> SoundFontIndex::tablesFor(const std::vector<PresetId>&
 
     const Table& phdr = m_tables[Phdr];
     for (std::size_t i = 0; i + 1 < phdr.count(); ++i) {
-        const PresetId id{le16(phdr.record(i) + kPhdrBank), le16(phdr.record(i) + kPhdrProgram)};
+        const BankProgram id{le16(phdr.record(i) + kPhdrBank), le16(phdr.record(i) + kPhdrProgram)};
         if (std::find(presets.begin(), presets.end(), id) != presets.end())
             copyZones(Phdr, kPhdrBag, Pbag, Pgen, Pmod, i, kGenInstrument, instruments);
     }

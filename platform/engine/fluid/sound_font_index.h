@@ -8,10 +8,10 @@
 namespace tonvex {
 
 // A preset of a SoundFont, by its MIDI bank and program.
-struct PresetId {
+struct BankProgram {
     int bank = 0;
     int program = 0;
-    friend auto operator<=>(const PresetId&, const PresetId&) = default;
+    friend auto operator<=>(const BankProgram&, const BankProgram&) = default;
 };
 
 // A SoundFont 2 file's catalogue: where its shared head (information and sample data) ends
@@ -27,14 +27,14 @@ public:
     const std::string& path() const { return m_path; }
     // Bytes [0, headSize()) of the file come before the tables.
     std::uint64_t headSize() const { return m_headSize; }
-    bool has(PresetId preset) const;
+    bool has(BankProgram preset) const;
     // The preset FluidSynth plays when a channel asks for `wanted`: that one, else for the drum
     // bank its program 0, else program `wanted.program` of bank 0, else program 0 of bank 0.
     // Nothing when none of them exists.
-    std::optional<PresetId> resolve(PresetId wanted) const;
+    std::optional<BankProgram> resolve(BankProgram wanted) const;
     // The whole "LIST pdta" chunk of a SoundFont with only these presets (unknown ones are
     // left out), the instruments they use and the samples those use, sample places unchanged.
-    std::vector<std::uint8_t> tablesFor(const std::vector<PresetId>& presets) const;
+    std::vector<std::uint8_t> tablesFor(const std::vector<BankProgram>& presets) const;
 
 private:
     SoundFontIndex() = default;
@@ -51,7 +51,7 @@ private:
     void validate() const;
 
     std::string m_path;
-    std::vector<PresetId> m_presets; // sorted
+    std::vector<BankProgram> m_presets; // sorted
     std::uint64_t m_headSize = 0;
     Table m_tables[TableCount];
 };

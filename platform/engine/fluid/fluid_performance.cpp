@@ -167,13 +167,15 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
     if (!m_audioReady)
         throw EngineError("audio output not open");
     prepare(fluid); // at once when the segment was downloaded
-    // What the output queued of the previous sound would delay the song's first notes.
-    m_output->discardQueued();
     std::shared_ptr<FluidPlayback> playback;
     {
         // The synthesizer's timer list, which players join and leave, is not guarded against
         // the audio thread; the render lock is.
         std::lock_guard lock(m_core->renderMutex());
+        // What the output queued of the previous sound would delay the song's first notes.
+        // Dropped under the render lock, so that no silence renders into the queue again
+        // before the song's player is in place.
+        m_output->discardQueued();
         if (m_playback)
             m_playback->release();
         m_playback.reset();

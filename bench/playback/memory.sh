@@ -57,6 +57,6 @@ heard=$(tail -c +"$((before + 1))" "$work/rec.raw" | od -An -td2 -v -w2 | awk '{
 echo "song: $song"
 echo "idle after start-up: $((idle / 1024)) MB (target <= 48 MB; was 185 MB)"
 echo "song dropped, not playing: $((dropped / 1024)) MB"
-echo "playing: $((playing / 1024)) MB, peak $((peak / 1024)) MB (target <= 64 MB; was 196 MB)"
+echo "playing: $((playing / 1024)) MB, peak $((peak / 1024)) MB (target for a piano piece <= 64 MB; was 196 MB playing the Bach piece)"
 if [ "$heard" -le 32 ]; then echo "NOTHING WAS HEARD: the press did not play"; exit 1; fi
 echo "loudest sample heard while playing: $heard of 32767"

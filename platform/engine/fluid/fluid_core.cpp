@@ -36,10 +36,10 @@ std::shared_ptr<FluidCore> FluidCore::create()
     core->m_settings.reset(new_fluid_settings());
     if (!core->m_settings)
         throw EngineError("cannot create the synthesizer settings");
-    // 768-frame periods (17.4 ms): FluidSynth's 64 cost a fifth of a core in wake-ups, and
-    // on a busy machine a short buffer runs dry, which stalls the song's clock; 1024 made the
-    // engine's teardown at each press wait too long for the write in progress. Two periods
-    // keep ALSA's buffer as short.
+    // For the ALSA fallback (PulseOutput keeps its own queue): 768-frame periods (17.4 ms),
+    // since FluidSynth's 64 cost a fifth of a core in wake-ups and on a busy machine a short
+    // buffer runs dry, which stalls the song's clock; 1024 made the engine's teardown at each
+    // press wait too long for the write in progress. Two periods keep ALSA's buffer as short.
     fluid_settings_setint(core->m_settings.get(), "audio.period-size", kPeriodFrames);
     fluid_settings_setint(core->m_settings.get(), "audio.periods", kPeriods);
     // A preset's samples are read when it is first pinned (see FluidInstruments), not all at once.
@@ -47,7 +47,10 @@ std::shared_ptr<FluidCore> FluidCore::create()
     core->m_synth.reset(new_fluid_synth(core->m_settings.get()));
     if (!core->m_synth)
         throw EngineError("cannot create the synthesizer");
-    fluid_synth_add_sfloader(core->m_synth.get(), SubsetSoundFonts::newLoader(core->m_settings.get()));
+    fluid_sfloader_t* subsets = SubsetSoundFonts::newLoader(core->m_settings.get());
+    if (!subsets)
+        throw EngineError("cannot create the SoundFont loader");
+    fluid_synth_add_sfloader(core->m_synth.get(), subsets);
     for (const char* path : kSoundFontPaths) {
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error))

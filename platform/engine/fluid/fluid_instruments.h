@@ -37,7 +37,8 @@ public:
     bool pending() const { return m_requested.load() != m_ready.load(); }
     // Waits until nothing is pending.
     void waitUntilReady();
-    // The presets the synthesizer holds now.
+    // The presets the synthesizer holds now; empty when FluidSynth could not load the last
+    // ones asked for.
     std::vector<BankProgram> loaded() const;
     const SoundFontIndex& index() const { return m_index; }
 

@@ -9,8 +9,9 @@
 
 namespace tonvex {
 
-// Reads the SoundFont into the synthesizer on a worker thread started at construction, so
-// that the window thread never waits for the whole read; the first root takes what it made.
+// Makes the synthesizer and reads the SoundFont's catalogue on a worker thread started at
+// construction, so that the window thread never waits for it; the first root takes what it
+// made.
 class FluidPreparation {
 public:
     using Create = std::function<std::shared_ptr<FluidCore>()>;

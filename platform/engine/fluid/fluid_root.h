@@ -7,8 +7,8 @@
 
 namespace tonvex {
 
-// The root object: keeps the synthesizer and its SoundFont for the program's life and makes
-// performances and loaders on it.
+// The root object: keeps the synthesizer and its SoundFont's catalogue for the program's life
+// and makes performances and loaders on it.
 class FluidRoot : public MusicRoot {
 public:
     explicit FluidRoot(std::shared_ptr<FluidCore> core);
@@ -26,9 +26,9 @@ private:
 // The FluidSynth engine's root; throws EngineError when no SoundFont can be loaded.
 std::unique_ptr<MusicRoot> createFluidRoot();
 
-// A factory for the engine lifecycle that makes FluidSynth roots. It starts reading the
-// SoundFont on a worker thread at once; the first root takes that synthesizer, waiting for
-// what is left of the read. Making a root throws EngineError when no SoundFont can be loaded.
+// A factory for the engine lifecycle that makes FluidSynth roots. It starts making the
+// synthesizer on a worker thread at once; the first root takes it, waiting for what is left
+// of that. Making a root throws EngineError when no SoundFont can be loaded.
 RootFactory fluidRootFactory();
 
 class FluidPreparation;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound_font_index.h"
+#include "bank_program.h"
 
 namespace tonvex {
 

@@ -134,7 +134,7 @@ SoundFontIndex SoundFontIndex::read(const std::string& path)
         if (std::strcmp(list, "pdta") != 0)
             at += kChunkHeader + listSize + (listSize & 1);
     }
-    if (at + kChunkHeader + listSize != fileSize)
+    if (at + kChunkHeader + listSize != fileSize || listSize < 4)
         refuse(path, "has data after its tables");
 
     SoundFontIndex index;

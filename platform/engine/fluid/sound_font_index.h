@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace tonvex {
+#include "bank_program.h"
 
-// A preset of a SoundFont, by its MIDI bank and program.
-struct BankProgram {
-    int bank = 0;
-    int program = 0;
-    friend auto operator<=>(const BankProgram&, const BankProgram&) = default;
-};
+namespace tonvex {
 
 // A SoundFont 2 file's catalogue: where its shared head (information and sample data) ends
 // and the records of its preset, instrument and sample tables. From it, the table part of a

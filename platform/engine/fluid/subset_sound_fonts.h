@@ -16,7 +16,7 @@ namespace tonvex {
 class SubsetSoundFonts {
 public:
     // A SoundFont loader for a synthesizer that opens the names published here and leaves
-    // every other name to the synthesizer's other loaders.
+    // every other name to the synthesizer's other loaders; nullptr when FluidSynth refuses one.
     static fluid_sfloader_t* newLoader(fluid_settings_t* settings);
     // Publishes the head of the index's file followed by `tables` (a "LIST pdta" chunk) under
     // `name`, in place of what was published there. Files already open keep what they opened.

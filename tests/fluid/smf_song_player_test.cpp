@@ -43,17 +43,50 @@ PlayerVerdict askPlayer(fluid_synth_t* synth, const std::vector<std::uint8_t>& b
     return verdict;
 }
 
+// A synthesizer with no SoundFont and no audio driver, rendered by hand.
+struct BareSynth {
+    BareSynth()
+    {
+        keepLogInTempDir();
+        routeFluidLog();
+    }
+    std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings{new_fluid_settings(),
+                                                                                 &delete_fluid_settings};
+    std::unique_ptr<fluid_synth_t, decltype(&delete_fluid_synth)> synth{new_fluid_synth(settings.get()),
+                                                                       &delete_fluid_synth};
+};
+
+TEST(SmfSongAgainstThePlayer, PlaysSmpteTimeAtItsFrameRate)
+{
+    BareSynth bare;
+    ASSERT_TRUE(bare.synth);
+    TrackBuilder track; // 25 frames of 40 ticks a second; the tempo event must not count
+    track.tempo(250000).noteOn(0, 60, 100).at(5000).noteOff(0, 60).end();
+    const SmfSong song = SmfSong::parse(smfFile({track.chunk()}, 0xE728));
+    const std::vector<std::uint8_t> bytes = song.bytesFrom(0);
+
+    std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(new_fluid_player(bare.synth.get()),
+                                                                           &delete_fluid_player);
+    ASSERT_EQ(fluid_player_add_mem(player.get(), bytes.data(), bytes.size()), FLUID_OK);
+    ASSERT_EQ(fluid_player_play(player.get()), FLUID_OK);
+    double rate = 0;
+    fluid_settings_getnum(bare.settings.get(), "synth.sample-rate", &rate);
+    float left[64], right[64];
+    for (int frames = 0; frames < rate; frames += 64) // one second
+        fluid_synth_write_float(bare.synth.get(), 64, left, 0, 1, right, 0, 1);
+    EXPECT_EQ(fluid_player_get_status(player.get()), FLUID_PLAYER_PLAYING);
+    EXPECT_EQ(fluid_player_get_total_ticks(player.get()), song.endTick());
+    EXPECT_NEAR(fluid_player_get_current_tick(player.get()), 1000, 10);
+    fluid_player_stop(player.get());
+}
+
 TEST(SmfSongAgainstThePlayer, AcceptsWhatItPlaysAndMeasuresItsLength)
 {
     const fs::path dir = TONVEX_TESTDATA_DIR;
     if (!fs::is_directory(dir))
         GTEST_SKIP() << "no shared MIDI test files at " << dir;
-    keepLogInTempDir();
-    routeFluidLog();
-    std::unique_ptr<fluid_settings_t, decltype(&delete_fluid_settings)> settings(new_fluid_settings(),
-                                                                                 &delete_fluid_settings);
-    std::unique_ptr<fluid_synth_t, decltype(&delete_fluid_synth)> synth(new_fluid_synth(settings.get()),
-                                                                       &delete_fluid_synth);
+    BareSynth bare;
+    fluid_synth_t* synth = bare.synth.get();
     ASSERT_TRUE(synth);
 
     int files = 0, refused = 0;
@@ -66,7 +99,7 @@ TEST(SmfSongAgainstThePlayer, AcceptsWhatItPlaysAndMeasuresItsLength)
         std::ifstream in(entry.path(), std::ios::binary);
         std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ++files;
-        const PlayerVerdict player = askPlayer(synth.get(), bytes);
+        const PlayerVerdict player = askPlayer(synth, bytes);
         bool accepted = true;
         long endTick = -1;
         std::string why;

@@ -92,6 +92,11 @@ TEST(SmfSongTempo, FollowsTheTempoMapInQuarterNotesPerMinute)
     EXPECT_DOUBLE_EQ(song.secondsAt(768), 0.64);
     EXPECT_DOUBLE_EQ(song.secondsAt(2304), 2.28);
     EXPECT_DOUBLE_EQ(song.secondsAt(3072), 2.53);
+    // And back from the time of music to the tick.
+    EXPECT_EQ(song.tickAt(-1.0), 0);
+    EXPECT_EQ(song.tickAt(0.64e6), 96);
+    EXPECT_EQ(song.tickAt(2.28e6 - 1.0), 287);
+    EXPECT_EQ(song.tickAt(2.53e6), 384);
 }
 
 TEST(SmfSongTempo, DefaultsTo120AndSkipsZeroTempos)
@@ -169,6 +174,42 @@ TEST(SmfSongFromStart, EndsTracksThatAreOverAtTheStart)
     EXPECT_EQ(from.endTick(), 400);
 }
 
+// SMPTE time counts frames per second times ticks per frame; tempo events do not move it.
+TEST(SmfSongSmpte, CountsTicksPerSecondWhateverTheTempoEvents)
+{
+    const struct {
+        int division;
+        std::uint32_t ticks;
+        double seconds;
+    } cases[] = {
+        {0xE728, 2500, 2.5},         // 25 fps x 40
+        {0xE850, 1920 * 3, 3.0},     // 24 fps x 80
+        {0xE264, 3000 * 2, 2.0},     // 30 fps x 100
+        {0xE364, 3000 * 2, 2.002},   // 29.97 fps x 100: 30 frames take 1.001 s
+    };
+    for (const auto& c : cases) {
+        TrackBuilder track;
+        track.tempo(250000).noteOn(0, 60, 100).at(c.ticks / 2).tempo(2000000).at(c.ticks / 2).noteOff(0, 60).end();
+        const SmfSong song = parse(smfFile({track.chunk()}, c.division));
+        EXPECT_TRUE(song.smpte());
+        EXPECT_EQ(song.endTick(), c.ticks);
+        EXPECT_NEAR(song.secondsAt(song.length()), c.seconds, 1e-3) << std::hex << c.division;
+        EXPECT_NEAR(song.microsAt(c.ticks / 2) * 2, c.seconds * 1e6, 1.0) << std::hex << c.division;
+        EXPECT_EQ(song.tickAt(c.seconds * 1e6 / 2 + 1), c.ticks / 2) << std::hex << c.division;
+        EXPECT_DOUBLE_EQ(song.tempoAt(0), song.tempoAt(song.length()));
+
+        // Its metrical equivalent: the same ticks, one tempo, no tempo events.
+        const SmfSong metrical = parse(song.bytesFrom(0));
+        EXPECT_FALSE(metrical.smpte());
+        EXPECT_EQ(metrical.division(), song.division());
+        EXPECT_EQ(metrical.endTick(), song.endTick());
+        ASSERT_EQ(metrical.tempoMap().size(), 1u);
+        EXPECT_NEAR(metrical.secondsAt(metrical.length()), c.seconds, 1e-3);
+        const SmfSong later = parse(song.bytesFrom(c.ticks / 2));
+        EXPECT_NEAR(later.secondsAt(later.length()), c.seconds / 2, 1e-3);
+    }
+}
+
 Bytes withTrack(TrackBuilder& track)
 {
     return smfFile({track.end().chunk()});
@@ -189,10 +230,12 @@ TEST(SmfSongRefuses, FilesThatAreNotStandardMidiFiles)
     EXPECT_THROW(parse(format3), EngineError);
 }
 
-TEST(SmfSongRefuses, SmpteAndZeroDivisions)
+TEST(SmfSongRefuses, ZeroDivisionsAndUnknownFrameRates)
 {
-    EXPECT_THROW(parse(oneNote(0xE728, 96)), EngineError); // -25 fps, 40 ticks per frame
     EXPECT_THROW(parse(oneNote(0, 96)), EngineError);
+    EXPECT_THROW(parse(oneNote(0xE700, 96)), EngineError); // -25 fps, no ticks per frame
+    EXPECT_THROW(parse(oneNote(0xE628, 96)), EngineError); // -26 fps
+    EXPECT_THROW(parse(oneNote(0xFF28, 96)), EngineError); // -1 fps
 }
 
 TEST(SmfSongRefuses, TruncatedFiles)

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
+#include <memory>
+#include <string>
 
+#include "event_cursor.h"
 #include "smf_builder.h"
 #include "smf_song.h"
 
@@ -208,6 +212,61 @@ TEST(SmfSongSmpte, CountsTicksPerSecondWhateverTheTempoEvents)
         const SmfSong later = parse(song.bytesFrom(c.ticks / 2));
         EXPECT_NEAR(later.secondsAt(later.length()), c.seconds / 2, 1e-3);
     }
+}
+
+// Every event a cursor gives from `start` on, as "due-in-microseconds: bytes" ("end" for the end).
+std::vector<std::string> cursorEvents(const Bytes& bytes, std::int64_t start)
+{
+    auto timeline = std::make_shared<const SongTimeline>(std::make_shared<const SmfSong>(parse(bytes)));
+    EventCursor cursor(timeline, start);
+    std::vector<std::string> out;
+    while (auto event = cursor.next()) {
+        std::string text = std::to_string(event->dueMicros) + ":";
+        if (event->kind == SongEvent::Kind::End)
+            text += " end";
+        else
+            text += (event->kind == SongEvent::Kind::SysEx ? " sysex " : " ") + std::to_string(event->status);
+        for (std::uint8_t byte : event->data)
+            text += " " + std::to_string(byte);
+        out.push_back(text);
+    }
+    EXPECT_FALSE(cursor.next()) << "nothing after the end";
+    return out;
+}
+
+TEST(EventCursor, FeedsTheMessagesOfAllTracksInTimeOrderAlongTheTempoMap)
+{
+    const Bytes bytes = smfFile({
+        TrackBuilder().tempo(250000).at(96).tempo(1000000).meta(0x01, {'x'}).at(192).end().chunk(),
+        TrackBuilder().program(0, 5).noteOn(0, 60, 100).at(96).noteOff(0, 60).raw({0xF0, 0x03, 0x7E, 0x7F, 0xF7})
+            .at(96).raw({0xB0, 7, 90}).raw({0xF0, 0x00}).end().chunk(),
+        TrackBuilder().at(96).noteOn(1, 64, 80).at(48).raw({64, 0}).end().chunk(), // running status
+    });
+    EXPECT_EQ(cursorEvents(bytes, 0), (std::vector<std::string>{
+        "0: 192 5", "0: 144 60 100",
+        "250000: 128 60 0", "250000: sysex 240 126 127 247", "250000: 145 64 80",
+        "750000: 145 64 0", "1250000: 176 7 90", "2250000: end"}));
+    // In SMPTE time, 25 frames of 40 ticks a second, whatever the tempo events say.
+    const Bytes smpte = smfFile({TrackBuilder().tempo(250000).noteOn(0, 60, 100).at(2500).noteOff(0, 60).end().chunk()},
+                                0xE728);
+    EXPECT_EQ(cursorEvents(smpte, 1000), (std::vector<std::string>{"1500000: 128 60 0", "1500000: end"}));
+}
+
+TEST(EventCursor, ChasesTheLastOfEachValueAndEverythingThatActsInSequence)
+{
+    TrackBuilder track;
+    track.raw({0xB0, 7, 100}).raw({0xB0, 0, 1}).program(0, 5).raw({0xE0, 0, 80}).raw({0xB0, 101, 0})
+        .raw({0xB0, 100, 0}).raw({0xB0, 6, 12}).noteOn(0, 60, 100).at(96).raw({0xB0, 7, 90}).raw({0xB0, 0, 2})
+        .program(0, 7).raw({0xE0, 0, 64}).raw({0xF0, 0x02, 0x41, 0xF7}).raw({0xD1, 30}).raw({0xA0, 60, 10})
+        .at(96).raw({0xB1, 121, 0}).noteOff(0, 60).end();
+    const Bytes bytes = smfFile({TrackBuilder().tempo(1000000).end().chunk(), track.chunk()});
+    EXPECT_EQ(cursorEvents(bytes, 100), (std::vector<std::string>{
+        "0: 176 0 1", "0: 176 101 0", "0: 176 100 0", "0: 176 6 12", "0: 176 7 90", "0: 176 0 2",
+        "0: 192 7", "0: 224 0 64", "0: sysex 240 65 247", "0: 209 30",
+        "958333: 177 121 0", "958333: 128 60 0", "958333: end"}));
+    // A start past the end starts at the end: the whole state, the last tick's messages, the end.
+    EXPECT_EQ(cursorEvents(bytes, 1000).back(), "0: end");
+    EXPECT_EQ(cursorEvents(bytes, 1000).size(), 13u);
 }
 
 Bytes withTrack(TrackBuilder& track)

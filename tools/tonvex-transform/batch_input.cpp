@@ -1,12 +1,12 @@
 #include "batch_input.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "file_path.h"
+#include "folder_listing.h"
 #include "midi_mark.h"
 #include "transformation_run.h"
 
@@ -14,35 +14,30 @@ namespace tonvex::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // A regular file, or a link to one, whose name holds the mark.
-bool isMidiFile(const fs::directory_entry& entry)
+bool isMidiFile(const FolderEntry& entry)
 {
-    std::error_code ignored;
-    return holdsMidiMark(entry.path().filename().native()) && entry.is_regular_file(ignored);
+    return entry.kind == EntryKind::File &&
+           holdsMidiMark(std::string_view(entry.path).substr(fileNameStart(entry.path)));
 }
 
-void addFolder(const fs::path& folder, std::vector<BatchInput>& found)
+void addFolder(const std::string& folder, std::vector<BatchInput>& found)
 {
-    std::error_code error;
-    fs::directory_iterator entries(folder, error);
-    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-        const fs::directory_entry& entry = *entries;
-        std::error_code ignored;
-        // The entry's type comes from the listing: only links and unknown types cost a stat.
-        if (!entry.is_symlink(ignored) && entry.is_directory(ignored))
-            addFolder(entry.path(), found);
+    std::vector<FolderEntry> entries;
+    const bool listed = listFolder(folder, entries);
+    for (FolderEntry& entry : entries) {
+        if (entry.kind == EntryKind::Folder)
+            addFolder(entry.path, found);
         else if (isMidiFile(entry))
-            found.push_back({entry.path().native()});
+            found.push_back({std::move(entry.path)});
     }
-    if (error)
-        found.push_back({folder.native(), true});
+    if (!listed)
+        found.push_back({folder, true});
 }
 
 std::string comparable(const std::string& path)
 {
-    return fs::path(path).lexically_normal().native();
+    return comparablePath(path);
 }
 
 } // namespace
@@ -51,8 +46,7 @@ std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, 
 {
     std::vector<BatchInput> all;
     for (const std::string& operand : operands) {
-        std::error_code ignored;
-        if (!fs::is_directory(operand, ignored)) {
+        if (!isFolder(operand)) {
             all.push_back({operand});
             continue;
         }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <string>
 #include <unordered_map>
+
+#include "file_path.h"
+#include "folder_listing.h"
 
 namespace tonvex::cli {
 
@@ -58,7 +60,8 @@ void BatchRun::cutPieces()
 {
     std::unordered_map<std::string, std::size_t> folders;
     for (std::size_t i = 0; i < m_inputs.size(); ++i) {
-        const std::string folder = std::filesystem::path(m_inputs[i].path).parent_path().lexically_normal().native();
+        const std::string& path = m_inputs[i].path;
+        const std::string folder = comparablePath(path.substr(0, fileNameStart(path)));
         const std::size_t id = folders.try_emplace(folder, folders.size()).first->second;
         if (m_pieces.empty() || m_pieces.back().folder != id || m_pieces.back().end - m_pieces.back().begin == kPieceSize)
             m_pieces.push_back({i, i, id});

@@ -1,8 +1,6 @@
 // tonvex-transform PRESET FILE|FOLDER...: transforms each MIDI file as the window's button
 // does, several at once, and reports per file in input order.
 
-#include <sched.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,8 +11,10 @@
 #include "batch_report.h"
 #include "batch_run.h"
 #include "command_line.h"
+#include "host_system.h"
 #include "interruption.h"
 #include "progress_line.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -26,15 +26,6 @@ constexpr int kUsageError = 2;
 
 // How often the waiting thread looks for a signal and redraws the progress line.
 constexpr std::chrono::milliseconds kPollInterval(100);
-
-// The processors this process may run on, as nproc counts them.
-unsigned processorCount()
-{
-    cpu_set_t set;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return static_cast<unsigned>(CPU_COUNT(&set));
-    return std::max(std::thread::hardware_concurrency(), 1u);
-}
 
 int reportWriteError()
 {
@@ -77,7 +68,7 @@ int run(const CommandLine& line)
 
 } // namespace
 
-int main(int argc, char** argv)
+int tonvex::cli::toolMain(int argc, char** argv)
 {
     const CommandLine line = parseCommandLine(argc, argv);
     switch (line.action) {

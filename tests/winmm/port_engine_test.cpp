@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fake_midi_device.h"
+#include "port_playback.h"
 #include "port_root.h"
 #include "smf_builder.h"
 
@@ -43,12 +44,12 @@ protected:
         performance->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo, kPerformanceChannels);
     }
     std::unique_ptr<Segment> load() { return loader->LoadSegment(writeTempFile("song.mid", song())); }
-    // Starts the segment with the clock at 0 and only the play's messages in the log.
+    // Starts the segment with its clock at 0 and only the play's messages in the log.
     std::unique_ptr<SegmentState> play(Segment& segment)
     {
         {
             std::lock_guard lock(device.mutex);
-            device.now = 0;
+            device.now = -PortPlayback::kStartLatencyMicros;
             device.log.clear();
         }
         return performance->PlaySegmentEx(segment, 0, 0);
@@ -93,6 +94,11 @@ TEST_F(PortEngineTest, StopSilencesEveryChannelAtOnceAndFreezesTheClock)
 {
     openAudio();
     auto segment = load();
+    device.release(-1);
+    auto probe = play(*segment);
+    performance->StopEx(*segment, 0, 0);
+    EXPECT_EQ(device.entries().size(), 48u) << "a start stopped at once sends nothing but the silence";
+
     device.release(600000);
     auto state = play(*segment);
     ASSERT_TRUE(device.waitFor([&] { return device.waiting; }));

@@ -15,7 +15,7 @@ PortPlayback::PortPlayback(std::shared_ptr<SharedPort> port, std::shared_ptr<con
       m_cursor(m_timeline, m_timeline->song().toFileTick(start)),
       m_timer(std::move(timer)),
       m_tempo(tempo),
-      m_origin(m_timer->nowMicros()),
+      m_origin(m_timer->nowMicros() + kStartLatencyMicros),
       m_startMicros(m_timeline->song().microsAt(m_cursor.startTick()))
 {
     try {
@@ -74,7 +74,7 @@ MusicTime PortPlayback::position()
     if (m_finished)
         return song.length();
     const std::int64_t now = m_stopped ? m_stoppedAt.load() : m_timer->nowMicros();
-    const double micros = m_startMicros + static_cast<double>(now - m_origin) * m_tempo;
+    const double micros = m_startMicros + static_cast<double>(std::max<std::int64_t>(now - m_origin, 0)) * m_tempo;
     return song.toMusicTime(std::min(song.tickAt(micros), song.endTick()));
 }
 

@@ -17,6 +17,10 @@ namespace tonvex {
 // it is due by the timer. Shared by the performance and the segment state it returned.
 class PortPlayback {
 public:
+    // The song's clock starts this long after the start: a start that is stopped at once, as
+    // the loader's tempo probe does, sends nothing.
+    static constexpr std::int64_t kStartLatencyMicros = 2000;
+
     // Starts at `start` (music time) at once; `tempo` scales the speed. Throws EngineError
     // when the thread cannot be started.
     PortPlayback(std::shared_ptr<SharedPort> port, std::shared_ptr<const SongTimeline> timeline, MusicTime start,
@@ -46,7 +50,7 @@ private:
     EventCursor m_cursor;
     std::unique_ptr<PlayerTimer> m_timer;
     const double m_tempo;
-    const std::int64_t m_origin;   // timer time of the start
+    const std::int64_t m_origin;   // timer time at which the start is due
     const double m_startMicros;    // music time of the start, in microseconds
     std::vector<std::uint8_t> m_sysEx;
     std::atomic<bool> m_finished{false};

@@ -1,0 +1,114 @@
+// A stand-in for winmm.dll that records each MIDI output call, with its performance-counter
+// time, in the file named by TONVEX_MIDI_RECORD: "<counter> <call> <argument>" a line.
+// Placed beside a test program and loaded with WINEDLLOVERRIDES="winmm=n,b".
+#define _WINMM_
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+SRWLOCK lock = SRWLOCK_INIT;
+HANDLE file = INVALID_HANDLE_VALUE;
+const HMIDIOUT kHandle = reinterpret_cast<HMIDIOUT>(0x7E57);
+
+// Appends the call to the record; the file stays open until the port closes.
+void record(const char* call, const std::string& argument = {}, bool closing = false)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    AcquireSRWLockExclusive(&lock);
+    if (file == INVALID_HANDLE_VALUE) {
+        wchar_t path[MAX_PATH];
+        if (GetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", path, MAX_PATH) > 0)
+            file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    const std::string line = std::to_string(now.QuadPart) + " " + call + " " + argument + "\n";
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE)
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (closing && file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    ReleaseSRWLockExclusive(&lock);
+}
+
+std::string hex(unsigned long value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%06lx", value);
+    return text;
+}
+
+} // namespace
+
+extern "C" {
+
+// Tells a test that it runs against the recording.
+__declspec(dllexport) int tonvexRecordingWinmm() { return 1; }
+
+UINT WINAPI midiOutGetNumDevs() { return 1; }
+
+MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR, DWORD_PTR, DWORD)
+{
+    record("open", std::to_string(static_cast<int>(device)));
+    *handle = kHandle;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT, DWORD message)
+{
+    record("short", hex(message));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutPrepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
+{
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT)
+{
+    if (!(header->dwFlags & MHDR_PREPARED))
+        return MIDIERR_UNPREPARED;
+    std::string bytes;
+    for (DWORD i = 0; i < header->dwBufferLength; ++i)
+        bytes += hex(static_cast<unsigned char>(header->lpData[i])).substr(4);
+    record("long", bytes);
+    header->dwFlags |= MHDR_DONE;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
+{
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume)
+{
+    record("volume", hex(volume));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutReset(HMIDIOUT)
+{
+    record("reset");
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI midiOutClose(HMIDIOUT)
+{
+    record("close", {}, true);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
+MMRESULT WINAPI timeEndPeriod(UINT) { return TIMERR_NOERROR; }
+
+} // extern "C"

@@ -1,0 +1,105 @@
+// The engine on winmm under Wine. With WINEDLLOVERRIDES="winmm=n,b" the recording stand-in for
+// winmm.dll beside this program takes the calls; without it Wine's own winmm has no MIDI
+// device on these machines.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "midi_recording.h"
+#include "port_playback.h"
+#include "timed_song.h"
+#include "winmm_port.h"
+#include "winmm_root_factory.h"
+
+namespace tonvex::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// At idle each message leaves within 2 ms of its due time and the first note within 20 ms of
+// the play call. The test suite runs beside other work, where a few waits under Wine end
+// much later (bench/winmm/run.sh measures): half the messages within 2 ms, none early, none
+// as late as a coarse timer or a wrong tempo would make them.
+constexpr double kMedianLatenessMs = 2.0;
+constexpr double kWorstLatenessMs = 40.0;
+constexpr double kFirstNoteMs = 20.0;
+
+bool standInLoaded()
+{
+    const HMODULE winmm = GetModuleHandleW(L"winmm.dll");
+    return winmm && GetProcAddress(winmm, "tonvexRecordingWinmm");
+}
+
+fs::path tempFile(const std::string& name)
+{
+    return fs::temp_directory_path() / (name + "-" + std::to_string(GetCurrentProcessId()));
+}
+
+TEST(WinmmEngine, PlaysASongWithTempoChangesOnTimeAndStopSilencesEveryChannel)
+{
+    if (!standInLoaded())
+        GTEST_SKIP() << "Wine's own winmm is loaded; the recording needs WINEDLLOVERRIDES=\"winmm=n,b\"";
+    const fs::path record = tempFile("tonvex-winmm-record.txt");
+    fs::remove(record);
+    SetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", record.c_str());
+    const std::vector<std::uint8_t> song = bench::songWithTempoChanges(8);
+    const fs::path path = tempFile("tonvex-winmm-song.mid");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(song.data()), std::ssize(song));
+
+    auto root = winmmRootFactory()();
+    auto performance = root->DirectMusicPerformanceCreate();
+    auto loader = root->DirectMusicLoaderCreate();
+    performance->InitAudio(kAudioFeaturesAll, AudioParams{}, kPathDynamicStereo, kPerformanceChannels);
+    auto segment = loader->LoadSegment(reinterpret_cast<const char*>(path.u8string().c_str()));
+    const double start = bench::counterSeconds();
+    auto state = performance->PlaySegmentEx(*segment, 0, 0);
+    while (performance->IsPlaying(*segment, *state) && bench::counterSeconds() - start < 30)
+        Sleep(10);
+    EXPECT_EQ(state->GetSeek(), segment->GetLength());
+    performance->StopEx(*segment, 0, 0);
+    performance->CloseDown();
+
+    const std::vector<bench::RecordedCall> calls = bench::readRecording(record.string());
+    fs::remove(record);
+    fs::remove(path);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().call + " " + calls.front().argument, "open -1") << "the MIDI mapper";
+    std::vector<double> late;
+    const double origin = start + PortPlayback::kStartLatencyMicros / 1e6;
+    ASSERT_NO_THROW(late = bench::lateness(calls, song, origin)) << "the song's messages in order";
+    EXPECT_LT(late.front() + (origin - start) * 1e3, kFirstNoteMs);
+    std::sort(late.begin(), late.end());
+    EXPECT_GE(late.front(), 0.0);
+    EXPECT_LT(late[late.size() / 2], kMedianLatenessMs);
+    EXPECT_LT(late.back(), kWorstLatenessMs);
+    std::printf("%zu messages late by median %.3f ms, at most %.3f ms\n", late.size(), late[late.size() / 2],
+                late.back());
+
+    // The stop: all sound off, all notes off, controllers reset, each on the sixteen channels.
+    std::vector<std::string> tail;
+    for (auto call = calls.rbegin(); call != calls.rend() && tail.size() < 48; ++call)
+        if (call->call == "short")
+            tail.insert(tail.begin(), call->argument);
+    for (int i = 0; i < 48; ++i) {
+        const int controller = i < 16 ? 120 : i < 32 ? 123 : 121;
+        char expected[8];
+        std::snprintf(expected, sizeof expected, "00%02x%02x", controller, 0xB0 + i % 16);
+        EXPECT_EQ(tail[static_cast<std::size_t>(i)], expected) << i;
+    }
+    EXPECT_EQ(calls.back().call, "close");
+}
+
+TEST(WinmmEngine, WithoutADeviceNoRootIsMadeAndNoPortOpens)
+{
+    if (standInLoaded())
+        GTEST_SKIP() << "the recording stand-in is a device";
+    EXPECT_THROW(winmmRootFactory()(), EngineError);
+    EXPECT_THROW(WinmmPort::open(), EngineError);
+}
+
+} // namespace
+} // namespace tonvex::test

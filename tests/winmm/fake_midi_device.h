@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <span>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -15,50 +16,50 @@
 
 namespace tonvex::test {
 
-// A MIDI device and a clock in one: the clock runs straight to each due time up to `hold`,
-// where the player waits until released or cancelled; the port logs what it gets with the
-// time, as "open", "volume 0.5", "reset", "close" or "time: bytes".
+// A MIDI device and a clock in one. The clock runs straight to each due time up to `hold`,
+// where the player waits (`waiting`) until released or cancelled; the port logs what it gets
+// as "open", "close", "reset", "volume 0.5" or "time: bytes".
 struct FakeMidiDevice {
+    static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
     std::mutex mutex;
     std::condition_variable changed;
     std::int64_t now = 0;
-    std::int64_t hold = std::numeric_limits<std::int64_t>::max();
-    bool waiting = false; // a player waits at the hold
+    std::int64_t hold = kNever;
+    bool waiting = false;
     bool noDevice = false;
     std::vector<std::string> log;
 
-    void record(const std::string& entry)
+    void record(std::string entry, std::span<const std::uint8_t> bytes = {}, bool timed = false)
     {
         std::lock_guard lock(mutex);
+        if (timed)
+            entry = std::to_string(now) + ":";
+        for (std::uint8_t byte : bytes)
+            entry += " " + std::to_string(byte);
         log.push_back(entry);
+        changed.notify_all();
     }
-    void message(const std::uint8_t* bytes, std::size_t size)
+    // Sets the clock or the hold, clears the log.
+    void set(std::int64_t* field, std::int64_t value, bool clearLog = false)
     {
         std::lock_guard lock(mutex);
-        std::string entry = std::to_string(now) + ":";
-        for (std::size_t i = 0; i < size; ++i)
-            entry += " " + std::to_string(bytes[i]);
-        log.push_back(entry);
+        *field = value;
+        if (clearLog)
+            log.clear();
+        changed.notify_all();
     }
-    // Waits (at most 10 s) until the condition holds under the lock.
+    // Waits at most 10 s for the condition, checked under the lock.
     template <class Condition>
     bool waitFor(Condition condition)
     {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, std::chrono::seconds(10), condition);
     }
-    void release(std::int64_t newHold = std::numeric_limits<std::int64_t>::max())
-    {
-        std::lock_guard lock(mutex);
-        hold = newHold;
-        changed.notify_all();
-    }
     std::vector<std::string> entries()
     {
         std::lock_guard lock(mutex);
         return log;
     }
-
     MidiPortOpener opener();
     PlayerTimerFactory timers();
 };
@@ -70,9 +71,9 @@ public:
     void shortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
     {
         const std::uint8_t bytes[] = {status, data1, data2};
-        m_device.message(bytes, 3);
+        m_device.record({}, bytes, true);
     }
-    void longMessage(std::span<const std::uint8_t> message) override { m_device.message(message.data(), message.size()); }
+    void longMessage(std::span<const std::uint8_t> message) override { m_device.record({}, message, true); }
     void setVolume(double gain) override { m_device.record("volume " + std::to_string(gain)); }
     void reset() override { m_device.record("reset"); }
 
@@ -91,17 +92,13 @@ public:
     bool waitUntil(std::int64_t deadline) override
     {
         std::unique_lock lock(m_device.mutex);
-        while (!m_cancelled && deadline > m_device.hold) {
-            m_device.waiting = true;
-            m_device.changed.notify_all();
-            m_device.changed.wait(lock);
-        }
-        m_device.waiting = false;
-        if (m_cancelled)
-            return false;
-        m_device.now = std::max(m_device.now, deadline);
+        m_device.waiting = deadline > m_device.hold;
         m_device.changed.notify_all();
-        return true;
+        m_device.changed.wait(lock, [&] { return m_cancelled || deadline <= m_device.hold; });
+        m_device.waiting = false;
+        if (!m_cancelled)
+            m_device.now = std::max(m_device.now, deadline);
+        return !m_cancelled;
     }
     void cancel() override
     {

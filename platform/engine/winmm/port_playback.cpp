@@ -38,9 +38,9 @@ void PortPlayback::run() noexcept
             if (!m_timer->waitUntil(due))
                 return;
             if (event->kind == SongEvent::Kind::End) {
+                m_finished = true;
                 // A note the song never released would sound on for good.
                 m_port->releaseNotes();
-                m_finished = true;
                 return;
             }
             send(*event);

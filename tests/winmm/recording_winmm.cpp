@@ -12,35 +12,32 @@ namespace {
 
 SRWLOCK lock = SRWLOCK_INIT;
 HANDLE file = INVALID_HANDLE_VALUE;
-const HMIDIOUT kHandle = reinterpret_cast<HMIDIOUT>(0x7E57);
 
-// Appends the call to the record; the file stays open until the port closes.
-void record(const char* call, const std::string& argument = {}, bool closing = false)
+// Appends the call to the record, which stays open until the port closes.
+MMRESULT record(const char* call, const std::string& argument = {}, bool closing = false)
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     AcquireSRWLockExclusive(&lock);
-    if (file == INVALID_HANDLE_VALUE) {
-        wchar_t path[MAX_PATH];
-        if (GetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", path, MAX_PATH) > 0)
-            file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    wchar_t path[MAX_PATH];
+    if (file == INVALID_HANDLE_VALUE && GetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", path, MAX_PATH) > 0)
+        file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const std::string line = std::to_string(now.QuadPart) + " " + call + " " + argument + "\n";
     DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE)
-        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     if (closing && file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
         file = INVALID_HANDLE_VALUE;
     }
     ReleaseSRWLockExclusive(&lock);
+    return MMSYSERR_NOERROR;
 }
 
-std::string hex(unsigned long value)
+std::string hex(unsigned long value, const char* format = "%06lx")
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%06lx", value);
+    std::snprintf(text, sizeof text, format, value);
     return text;
 }
 
@@ -49,22 +46,17 @@ std::string hex(unsigned long value)
 extern "C" {
 
 // Tells a test that it runs against the recording.
-__declspec(dllexport) int tonvexRecordingWinmm() { return 1; }
+int tonvexRecordingWinmm() { return 1; }
 
 UINT WINAPI midiOutGetNumDevs() { return 1; }
 
 MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR, DWORD_PTR, DWORD)
 {
-    record("open", std::to_string(static_cast<int>(device)));
-    *handle = kHandle;
-    return MMSYSERR_NOERROR;
+    *handle = reinterpret_cast<HMIDIOUT>(0x7E57);
+    return record("open", std::to_string(static_cast<int>(device)));
 }
 
-MMRESULT WINAPI midiOutShortMsg(HMIDIOUT, DWORD message)
-{
-    record("short", hex(message));
-    return MMSYSERR_NOERROR;
-}
+MMRESULT WINAPI midiOutShortMsg(HMIDIOUT, DWORD message) { return record("short", hex(message)); }
 
 MMRESULT WINAPI midiOutPrepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
 {
@@ -78,10 +70,9 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT)
         return MIDIERR_UNPREPARED;
     std::string bytes;
     for (DWORD i = 0; i < header->dwBufferLength; ++i)
-        bytes += hex(static_cast<unsigned char>(header->lpData[i])).substr(4);
-    record("long", bytes);
+        bytes += hex(static_cast<unsigned char>(header->lpData[i]), "%02lx");
     header->dwFlags |= MHDR_DONE;
-    return MMSYSERR_NOERROR;
+    return record("long", bytes);
 }
 
 MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
@@ -90,24 +81,9 @@ MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume)
-{
-    record("volume", hex(volume));
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiOutReset(HMIDIOUT)
-{
-    record("reset");
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT WINAPI midiOutClose(HMIDIOUT)
-{
-    record("close", {}, true);
-    return MMSYSERR_NOERROR;
-}
-
+MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume) { return record("volume", hex(volume)); }
+MMRESULT WINAPI midiOutReset(HMIDIOUT) { return record("reset"); }
+MMRESULT WINAPI midiOutClose(HMIDIOUT) { return record("close", {}, true); }
 MMRESULT WINAPI timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
 MMRESULT WINAPI timeEndPeriod(UINT) { return TIMERR_NOERROR; }
 

@@ -1,5 +1,6 @@
 #include "main_controller.h"
 
+#include <array>
 #include <utility>
 
 #include "midi_mark.h"
@@ -13,7 +14,21 @@ constexpr int kLabTimeInputY = 153;
 constexpr int kLabTimeOutputX = 250;
 constexpr int kLabTimeOutputY = 219;
 
+// The transformation buttons, left to right after the transport buttons.
+constexpr std::array kPresetButtons{PresetId::Mirror, PresetId::Reverse, PresetId::Upside, PresetId::Whole,
+                                    PresetId::Penta};
+constexpr int kFirstPresetButton = kLastTransportButton + 1;
+constexpr int kLastPresetButton = kFirstPresetButton + static_cast<int>(kPresetButtons.size()) - 1;
+static_assert(kLastPresetButton == kButtonCount - 1);
+
 } // namespace
+
+std::optional<PresetId> presetOfButton(int index)
+{
+    if (index < kFirstPresetButton || index > kLastPresetButton)
+        return std::nullopt;
+    return kPresetButtons[static_cast<std::size_t>(index - kFirstPresetButton)];
+}
 
 MainController::MainController(View& view, RootFactory createRoot, Transformation transform)
     : m_view(view),
@@ -75,17 +90,19 @@ void MainController::ImgBut_MouseDown(int index)
         m_view.setFace(index, Face::Stop);
         m_transport.StopMidiFile();
         break;
-    default:
-        if (index < kFirstPresetButton || index > kLastPresetButton)
+    default: {
+        const std::optional<PresetId> preset = presetOfButton(index);
+        if (!preset)
             return;
         clearFaces(kFirstPresetButton, kLastPresetButton);
         m_view.setFace(index, Face::Select);
-        selectPreset(index, m_preset);
+        selectPreset(*preset, m_preset);
         m_transport.StopMidiFile();
         // A play-output press may have left the output path here; always transform the input.
         m_state.InFileName = m_view.caption(Label::DragFile);
         MIRROR();
         break;
+    }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ namespace tonvex {
 
 // Transforms a file with a preset, calling the hook before every event.
 using Transformation = std::function<RunResult(const std::string&, const Preset&, const YieldHook&)>;
+
+// The preset of image button `index`: Mirror for 4 up to Penta for 8; nullopt for the others.
+std::optional<PresetId> presetOfButton(int index);
 
 // The window's whole logic: drops, the nine image buttons, the timer tick and the close
 // button. Talks to the window only through View, so it runs without a display.

@@ -317,6 +317,8 @@ TEST_F(MainControllerTest, EachTransformationButtonRunsItsPresetOnTheInput)
         EXPECT_LT(indexOf("run:end"), indexOf("view:setCaption(OutputFile," + out));
         EXPECT_FALSE(view.timerEnabled);
     }
+    controller.ImgBut_MouseDown(9); // past the last button
+    EXPECT_EQ(run.calls.size(), 5u);
 }
 
 TEST_F(MainControllerTest, TransformationAfterPlayingTheOutputReadsTheInput)

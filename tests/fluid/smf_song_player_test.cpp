@@ -24,20 +24,23 @@ namespace fs = std::filesystem;
 struct PlayerVerdict {
     bool loaded = false;
     long totalTicks = 0;
+    long tick = 0;
 };
 
 // Loads the bytes into a player on a synthesizer with no SoundFont and no audio driver,
-// rendering one block by hand so that the player reads the file.
-PlayerVerdict askPlayer(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes)
+// rendering by hand (one block, so that the player reads the file, or more).
+PlayerVerdict askPlayer(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes, int blocks = 1)
 {
     std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(new_fluid_player(synth),
                                                                            &delete_fluid_player);
     fluid_player_add_mem(player.get(), bytes.data(), bytes.size());
     fluid_player_play(player.get());
     float left[64], right[64];
-    fluid_synth_write_float(synth, 64, left, 0, 1, right, 0, 1);
+    for (int block = 0; block < blocks; ++block)
+        fluid_synth_write_float(synth, 64, left, 0, 1, right, 0, 1);
     PlayerVerdict verdict;
     verdict.totalTicks = fluid_player_get_total_ticks(player.get());
+    verdict.tick = fluid_player_get_current_tick(player.get());
     verdict.loaded = fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING;
     fluid_player_stop(player.get());
     return verdict;
@@ -63,21 +66,10 @@ TEST(SmfSongAgainstThePlayer, PlaysSmpteTimeAtItsFrameRate)
     TrackBuilder track; // 25 frames of 40 ticks a second; the tempo event must not count
     track.tempo(250000).noteOn(0, 60, 100).at(5000).noteOff(0, 60).end();
     const SmfSong song = SmfSong::parse(smfFile({track.chunk()}, 0xE728));
-    const std::vector<std::uint8_t> bytes = song.bytesFrom(0);
-
-    std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(new_fluid_player(bare.synth.get()),
-                                                                           &delete_fluid_player);
-    ASSERT_EQ(fluid_player_add_mem(player.get(), bytes.data(), bytes.size()), FLUID_OK);
-    ASSERT_EQ(fluid_player_play(player.get()), FLUID_OK);
-    double rate = 0;
-    fluid_settings_getnum(bare.settings.get(), "synth.sample-rate", &rate);
-    float left[64], right[64];
-    for (int frames = 0; frames < rate; frames += 64) // one second
-        fluid_synth_write_float(bare.synth.get(), 64, left, 0, 1, right, 0, 1);
-    EXPECT_EQ(fluid_player_get_status(player.get()), FLUID_PLAYER_PLAYING);
-    EXPECT_EQ(fluid_player_get_total_ticks(player.get()), song.endTick());
-    EXPECT_NEAR(fluid_player_get_current_tick(player.get()), 1000, 10);
-    fluid_player_stop(player.get());
+    const PlayerVerdict player = askPlayer(bare.synth.get(), song.bytesFrom(0), 44100 / 64); // a second at 44.1 kHz
+    EXPECT_TRUE(player.loaded);
+    EXPECT_EQ(player.totalTicks, song.endTick());
+    EXPECT_NEAR(player.tick, 1000, 10);
 }
 
 TEST(SmfSongAgainstThePlayer, AcceptsWhatItPlaysAndMeasuresItsLength)

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <span>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,14 +32,13 @@ struct FakeMidiDevice {
     void record(std::string entry, std::span<const std::uint8_t> bytes = {}, bool timed = false)
     {
         std::lock_guard lock(mutex);
-        if (timed)
-            entry = std::to_string(now) + ":";
+        entry = timed ? std::to_string(now) + ":" : entry;
         for (std::uint8_t byte : bytes)
             entry += " " + std::to_string(byte);
         log.push_back(entry);
         changed.notify_all();
     }
-    // Sets the clock or the hold, clears the log.
+    // Sets the clock or the hold, and maybe clears the log.
     void set(std::int64_t* field, std::int64_t value, bool clearLog = false)
     {
         std::lock_guard lock(mutex);
@@ -64,52 +63,45 @@ struct FakeMidiDevice {
     PlayerTimerFactory timers();
 };
 
-class FakePort : public MidiPort {
-public:
-    explicit FakePort(FakeMidiDevice& device) : m_device(device) { m_device.record("open"); }
-    ~FakePort() override { m_device.record("close"); }
+struct FakePort : MidiPort {
+    explicit FakePort(FakeMidiDevice& device) : device(device) { device.record("open"); }
+    ~FakePort() override { device.record("close"); }
     void shortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
     {
-        const std::uint8_t bytes[] = {status, data1, data2};
-        m_device.record({}, bytes, true);
+        device.record({}, std::initializer_list<std::uint8_t>{status, data1, data2}, true);
     }
-    void longMessage(std::span<const std::uint8_t> message) override { m_device.record({}, message, true); }
-    void setVolume(double gain) override { m_device.record("volume " + std::to_string(gain)); }
-    void reset() override { m_device.record("reset"); }
-
-private:
-    FakeMidiDevice& m_device;
+    void longMessage(std::span<const std::uint8_t> message) override { device.record({}, message, true); }
+    void setVolume(double gain) override { device.record("volume " + std::to_string(gain)); }
+    void reset() override { device.record("reset"); }
+    FakeMidiDevice& device;
 };
 
-class FakeTimer : public PlayerTimer {
-public:
-    explicit FakeTimer(FakeMidiDevice& device) : m_device(device) {}
+struct FakeTimer : PlayerTimer {
+    explicit FakeTimer(FakeMidiDevice& device) : device(device) {}
     std::int64_t nowMicros() override
     {
-        std::lock_guard lock(m_device.mutex);
-        return m_device.now;
+        std::lock_guard lock(device.mutex);
+        return device.now;
     }
     bool waitUntil(std::int64_t deadline) override
     {
-        std::unique_lock lock(m_device.mutex);
-        m_device.waiting = deadline > m_device.hold;
-        m_device.changed.notify_all();
-        m_device.changed.wait(lock, [&] { return m_cancelled || deadline <= m_device.hold; });
-        m_device.waiting = false;
-        if (!m_cancelled)
-            m_device.now = std::max(m_device.now, deadline);
-        return !m_cancelled;
+        std::unique_lock lock(device.mutex);
+        device.waiting = deadline > device.hold;
+        device.changed.notify_all();
+        device.changed.wait(lock, [&] { return cancelled || deadline <= device.hold; });
+        device.waiting = false;
+        if (!cancelled)
+            device.now = std::max(device.now, deadline);
+        return !cancelled;
     }
     void cancel() override
     {
-        std::lock_guard lock(m_device.mutex);
-        m_cancelled = true;
-        m_device.changed.notify_all();
+        std::lock_guard lock(device.mutex);
+        cancelled = true;
+        device.changed.notify_all();
     }
-
-private:
-    FakeMidiDevice& m_device;
-    bool m_cancelled = false;
+    FakeMidiDevice& device;
+    bool cancelled = false;
 };
 
 inline MidiPortOpener FakeMidiDevice::opener()

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
@@ -181,15 +180,11 @@ TEST(SmfSongFromStart, EndsTracksThatAreOverAtTheStart)
 // SMPTE time counts frames per second times ticks per frame; tempo events do not move it.
 TEST(SmfSongSmpte, CountsTicksPerSecondWhateverTheTempoEvents)
 {
-    const struct {
-        int division;
-        std::uint32_t ticks;
-        double seconds;
-    } cases[] = {
-        {0xE728, 2500, 2.5},         // 25 fps x 40
-        {0xE850, 1920 * 3, 3.0},     // 24 fps x 80
-        {0xE264, 3000 * 2, 2.0},     // 30 fps x 100
-        {0xE364, 3000 * 2, 2.002},   // 29.97 fps x 100: 30 frames take 1.001 s
+    const struct { int division; std::uint32_t ticks; double seconds; } cases[] = {
+        {0xE728, 2500, 2.5},       // 25 fps x 40
+        {0xE850, 1920 * 3, 3.0},   // 24 fps x 80
+        {0xE264, 3000 * 2, 2.0},   // 30 fps x 100
+        {0xE364, 3000 * 2, 2.002}, // 29.97 fps x 100: 30 frames take 1.001 s
     };
     for (const auto& c : cases) {
         TrackBuilder track;
@@ -200,7 +195,6 @@ TEST(SmfSongSmpte, CountsTicksPerSecondWhateverTheTempoEvents)
         EXPECT_NEAR(song.secondsAt(song.length()), c.seconds, 1e-3) << std::hex << c.division;
         EXPECT_NEAR(song.microsAt(c.ticks / 2) * 2, c.seconds * 1e6, 1.0) << std::hex << c.division;
         EXPECT_EQ(song.tickAt(c.seconds * 1e6 / 2 + 1), c.ticks / 2) << std::hex << c.division;
-        EXPECT_DOUBLE_EQ(song.tempoAt(0), song.tempoAt(song.length()));
 
         // Its metrical equivalent: the same ticks, one tempo, no tempo events.
         const SmfSong metrical = parse(song.bytesFrom(0));

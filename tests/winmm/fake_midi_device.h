@@ -27,6 +27,7 @@ struct FakeMidiDevice {
     std::int64_t hold = kNever;
     bool waiting = false;
     bool noDevice = false;
+    bool gone = false; // channel messages fail
     std::vector<std::string> log;
 
     void record(std::string entry, std::span<const std::uint8_t> bytes = {}, bool timed = false)
@@ -68,6 +69,8 @@ struct FakePort : MidiPort {
     ~FakePort() override { device.record("close"); }
     void shortMessage(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
     {
+        if (device.gone)
+            throw EngineError("the device is gone");
         device.record({}, std::initializer_list<std::uint8_t>{status, data1, data2}, true);
     }
     void longMessage(std::span<const std::uint8_t> message) override { device.record({}, message, true); }

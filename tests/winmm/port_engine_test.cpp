@@ -102,13 +102,13 @@ TEST_F(PortEngineTest, StopSilencesEveryChannelAtOnceAndFreezesTheClock)
     EXPECT_EQ(device.entries().size(), 48u) << "nothing of the song after the stop";
 
     performance->CloseDown();
-    EXPECT_EQ(device.entries().back(), "close");
+    EXPECT_EQ(device.entries().back(), "reset");
     EXPECT_THROW(performance->PlaySegmentEx(*segment, 0, 0), EngineError);
     EXPECT_THROW(performance->IsPlaying(*segment, *state), EngineError);
     EXPECT_EQ(state->GetSeek(), 134 * 8) << "the state outlives its performance";
 }
 
-TEST_F(PortEngineTest, ChannelMessagesGoOutAndWithoutADeviceEveryStepThatSoundsFails)
+TEST_F(PortEngineTest, ChannelMessagesGoOutAndThePortServesOnePerformanceAfterAnother)
 {
     device.set(&device.now, 0, true);
     performance->SendMIDIPMSG(0, kMessageAtOnce, 3, kControlChange, kAllSoundOff, 0);
@@ -118,13 +118,31 @@ TEST_F(PortEngineTest, ChannelMessagesGoOutAndWithoutADeviceEveryStepThatSoundsF
     EXPECT_THROW(performance->SendMIDIPMSG(0, kMessageAtOnce, 0, kControlChange, 128, 0), EngineError);
     EXPECT_THROW(openAudio(*performance), EngineError) << "audio is open already";
 
+    // The next performance gets the port once the last one has closed down; it stays open.
+    auto next = root.DirectMusicPerformanceCreate();
+    EXPECT_THROW(openAudio(*next), EngineError);
+    performance->CloseDown();
+    openAudio(*next);
+    EXPECT_EQ(device.entries(), (Log{"0: 179 120 0", "reset", "0: 240 126 127 9 1 247"}));
+    // One that failed is opened again, for a device plugged back in.
+    device.gone = true;
+    EXPECT_THROW(next->SendMIDIPMSG(0, kMessageAtOnce, 0, kControlChange, kAllSoundOff, 0), EngineError);
+    device.gone = false;
+    next->CloseDown();
+    auto third = root.DirectMusicPerformanceCreate();
+    openAudio(*third);
+    EXPECT_EQ(device.entries().size(), 8u);
+    EXPECT_EQ(device.entries().back(), "0: 240 126 127 9 1 247");
+    EXPECT_EQ(device.entries()[5], "close");
+
+    // Without a device every step that would sound fails.
     device.noDevice = true;
-    auto lone = root.DirectMusicPerformanceCreate();
+    auto lone = PortRoot(device.opener(), device.timers()).DirectMusicPerformanceCreate();
     EXPECT_THROW(openAudio(*lone), EngineError);
     EXPECT_THROW(lone->PlaySegmentEx(*segment, 0, 0), EngineError);
     EXPECT_THROW(lone->SendMIDIPMSG(0, kMessageAtOnce, 0, kControlChange, kAllSoundOff, 0), EngineError);
     EXPECT_NO_THROW(lone->StopEx(*segment, 0, 0));
-    EXPECT_EQ(device.entries(), Log{"0: 179 120 0"});
+    EXPECT_EQ(device.entries().size(), 8u);
 }
 
 } // namespace

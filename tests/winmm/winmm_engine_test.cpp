@@ -24,11 +24,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // At idle each message leaves within 2 ms of its due time and the first note within 20 ms of
-// the play call. The test suite runs beside other work, where a few waits under Wine end
-// much later (bench/winmm/run.sh measures): half the messages within 2 ms, none early, none
-// as late as a coarse timer or a wrong tempo would make them.
-constexpr double kMedianLatenessMs = 2.0;
-constexpr double kWorstLatenessMs = 40.0;
+// the play call; bench/winmm/run.sh measures that. The suite runs beside other work, where
+// Wine's waits end later (median 1 ms, single ones 40 ms seen here under a load of 7 on two
+// cores). What a fault would do is far worse: a 15.6 ms system timer period puts the median
+// near 8 ms, a wrong tempo map some messages hundreds of milliseconds off.
+constexpr double kMedianLatenessMs = 5.0;
+constexpr double kWorstLatenessMs = 100.0;
 constexpr double kFirstNoteMs = 20.0;
 
 bool standInLoaded()
@@ -65,6 +66,8 @@ TEST(WinmmEngine, PlaysASongWithTempoChangesOnTimeAndStopSilencesEveryChannel)
     EXPECT_EQ(state->GetSeek(), segment->GetLength());
     performance->StopEx(*segment, 0, 0);
     performance->CloseDown();
+    performance.reset();
+    root.reset(); // the port closes with the root
 
     const std::vector<bench::RecordedCall> calls = bench::readRecording(record.string());
     fs::remove(record);
@@ -83,7 +86,7 @@ TEST(WinmmEngine, PlaysASongWithTempoChangesOnTimeAndStopSilencesEveryChannel)
                 late.back());
 
     // The stop: all sound off, all notes off, controllers reset, each on the sixteen channels;
-    // then the port resets and closes.
+    // the performance leaves the port reset, and it closes with the root.
     std::vector<std::string> expected, tail;
     for (int controller : {0x78, 0x7B, 0x79})
         for (int channel = 0; channel < 16; ++channel) {
@@ -91,7 +94,7 @@ TEST(WinmmEngine, PlaysASongWithTempoChangesOnTimeAndStopSilencesEveryChannel)
             std::snprintf(message, sizeof message, "%06x", controller << 8 | 0xB0 | channel);
             expected.push_back(std::string("short ") + message);
         }
-    expected.insert(expected.end(), {"reset ", "close "});
+    expected.insert(expected.end(), {"reset ", "reset ", "close "});
     ASSERT_GE(calls.size(), expected.size());
     for (auto call = calls.end() - std::ssize(expected); call != calls.end(); ++call)
         tail.push_back(call->call + " " + call->argument);

@@ -34,8 +34,8 @@ std::uint8_t dataByte(int value)
 
 } // namespace
 
-PortPerformance::PortPerformance(MidiPortOpener openPort, PlayerTimerFactory makeTimer)
-    : m_openPort(std::move(openPort)), m_makeTimer(std::move(makeTimer))
+PortPerformance::PortPerformance(std::shared_ptr<PortDevice> device, PlayerTimerFactory makeTimer)
+    : m_device(std::move(device)), m_makeTimer(std::move(makeTimer))
 {
 }
 
@@ -68,7 +68,7 @@ void PortPerformance::InitAudio(std::uint32_t, const AudioParams&, int, int perf
         throw EngineError("audio already open");
     if (performanceChannels <= 0)
         throw EngineError("no performance channels");
-    m_port = std::make_shared<SharedPort>(m_openPort());
+    m_port = m_device->claim(this);
     // Nothing of an earlier song carries over: programs, controllers, bend ranges.
     try {
         m_port->longMessage(midi::kGeneralMidiOn);
@@ -178,7 +178,7 @@ void PortPerformance::CloseDown()
         m_playback->stop();
     m_playback.reset();
     if (m_port)
-        m_port->close();
+        m_device->release(this);
     m_port.reset();
     m_timeline.reset();
 }

@@ -4,19 +4,19 @@
 #include <optional>
 
 #include "engine.h"
-#include "midi_port.h"
 #include "player_timer.h"
+#include "port_device.h"
 #include "port_playback.h"
 #include "shared_port.h"
 #include "song_timeline.h"
 
 namespace tonvex {
 
-// A performance on a MIDI port: the port while audio is open, and the playback of the song
-// it last started. The synthesizer behind the port brings its own General MIDI sounds.
+// A performance on a MIDI port: the root's port while audio is open, and the playback of the
+// song it last started. The synthesizer behind the port brings its own General MIDI sounds.
 class PortPerformance : public Performance {
 public:
-    PortPerformance(MidiPortOpener openPort, PlayerTimerFactory makeTimer);
+    PortPerformance(std::shared_ptr<PortDevice> device, PlayerTimerFactory makeTimer);
     ~PortPerformance() override;
 
     PortPerformance(const PortPerformance&) = delete;
@@ -44,7 +44,7 @@ private:
     void requireOpen() const;
     SharedPort& port() const;
 
-    MidiPortOpener m_openPort;
+    std::shared_ptr<PortDevice> m_device;
     PlayerTimerFactory m_makeTimer;
     std::shared_ptr<SharedPort> m_port;
     // Stopped before the port closes.

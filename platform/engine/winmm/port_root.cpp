@@ -6,13 +6,13 @@
 namespace tonvex {
 
 PortRoot::PortRoot(MidiPortOpener openPort, PlayerTimerFactory makeTimer)
-    : m_openPort(std::move(openPort)), m_makeTimer(std::move(makeTimer))
+    : m_device(std::make_shared<PortDevice>(std::move(openPort))), m_makeTimer(std::move(makeTimer))
 {
 }
 
 std::unique_ptr<Performance> PortRoot::DirectMusicPerformanceCreate()
 {
-    return std::make_unique<PortPerformance>(m_openPort, m_makeTimer);
+    return std::make_unique<PortPerformance>(m_device, m_makeTimer);
 }
 
 std::unique_ptr<Loader> PortRoot::DirectMusicLoaderCreate()

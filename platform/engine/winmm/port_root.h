@@ -1,13 +1,16 @@
 #pragma once
 
+#include <memory>
+
 #include "engine.h"
-#include "midi_port.h"
 #include "player_timer.h"
+#include "port_device.h"
 
 namespace tonvex {
 
-// The root object of the engine on a MIDI port: makes performances that open their port with
-// the opener and time their songs with the timers of the factory.
+// The root object of the engine on a MIDI port: keeps the port, which the opener opens when
+// the first performance opens audio, and makes performances that play on it and time their
+// songs with the timers of the factory.
 class PortRoot : public MusicRoot {
 public:
     PortRoot(MidiPortOpener openPort, PlayerTimerFactory makeTimer);
@@ -16,7 +19,7 @@ public:
     std::unique_ptr<Loader> DirectMusicLoaderCreate() override;
 
 private:
-    MidiPortOpener m_openPort;
+    std::shared_ptr<PortDevice> m_device;
     PlayerTimerFactory m_makeTimer;
 };
 

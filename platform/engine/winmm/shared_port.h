@@ -9,7 +9,7 @@
 
 namespace tonvex {
 
-// A performance's open port, shared with the player thread of its song: one message at a
+// An open port shared by a performance and the player thread of its song: one message at a
 // time, and none once closed.
 class SharedPort {
 public:
@@ -28,12 +28,17 @@ public:
     void releaseNotes();
     // Turns the notes off and closes the port; later messages throw.
     void close();
+    // Whether a message has failed since the port opened (the device may be gone).
+    bool failed() const;
 
 private:
-    MidiPort& open();
+    template <class Use>
+    void use(Use&& use);
+    void toEveryChannel(std::uint8_t controller);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::unique_ptr<MidiPort> m_port;
+    bool m_failed = false;
 };
 
 } // namespace tonvex

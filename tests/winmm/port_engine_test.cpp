@@ -72,6 +72,7 @@ TEST_F(PortEngineTest, PlaysEachMessageWhenDueAlongTheTempoMapAndReleasesNotesAt
     EXPECT_EQ(performance->GetMusicTime(), 1536);
 
     // From the middle at double speed: the program chased, the rest at half the time.
+    performance->StopEx(*segment, 0, 0);
     segment->SetStartPoint(768);
     performance->SetMasterTempo(2.0f);
     state = play();
@@ -99,7 +100,8 @@ TEST_F(PortEngineTest, StopSilencesEveryChannelAtOnceAndFreezesTheClock)
     device.set(&device.hold, FakeMidiDevice::kNever);
     device.set(&device.now, 900000);
     EXPECT_EQ(state->GetSeek(), 134 * 8);
-    EXPECT_EQ(device.entries().size(), 48u) << "nothing of the song after the stop";
+    performance->StopEx(*segment, 0, 0);
+    EXPECT_EQ(device.entries().size(), 48u) << "nothing of the song after the stop, no second silence";
 
     performance->CloseDown();
     EXPECT_EQ(device.entries().back(), "reset");

@@ -120,10 +120,8 @@ std::unique_ptr<SegmentState> PortPerformance::PlaySegmentEx(Segment& segment, s
     requireOpen();
     PortSegment& song = portSegment(segment);
     SharedPort& out = port();
-    if (m_playback && m_playback->isPlaying()) {
-        m_playback->stop();
+    if (m_playback && m_playback->stop())
         out.silence();
-    }
     m_playback.reset();
     m_playback = std::make_shared<PortPlayback>(m_port, song.timeline(), song.startPoint(), m_masterTempo,
                                                 m_makeTimer());
@@ -141,10 +139,9 @@ void PortPerformance::StopEx(Segment& segment, std::int64_t, std::uint32_t)
 {
     requireOpen();
     PortSegment& song = portSegment(segment);
-    if (m_playback && m_playback->plays(song.timeline().get())) {
-        m_playback->stop();
-        m_port->silence();
-    }
+    // Once per start: a song that ended may still hold notes under the sustain pedal.
+    if (m_playback && m_playback->plays(song.timeline().get()) && m_playback->stop())
+        port().silence();
 }
 
 bool PortPerformance::IsPlaying(Segment& segment, SegmentState& state)

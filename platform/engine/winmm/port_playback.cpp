@@ -83,16 +83,18 @@ bool PortPlayback::isPlaying() const
     return !m_finished && !m_stopped;
 }
 
-void PortPlayback::stop()
+bool PortPlayback::stop()
 {
     // The window's thread alone stops; the time is frozen before the flag shows.
-    if (!m_stopped) {
+    const bool first = !m_stopped;
+    if (first) {
         m_stoppedAt = m_timer->nowMicros();
         m_stopped = true;
         m_timer->cancel();
     }
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
         m_thread.join();
+    return first;
 }
 
 } // namespace tonvex

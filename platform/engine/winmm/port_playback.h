@@ -36,7 +36,8 @@ public:
     // True until the song's end was reached or it was stopped.
     bool isPlaying() const;
     // Cancels the wait and joins the thread: once it returns, no message of the song follows.
-    void stop();
+    // True for the first stop of the start, which is the one that needs silencing.
+    bool stop();
 
     bool plays(const SongTimeline* timeline) const { return m_timeline.get() == timeline; }
     const SongTimeline& timeline() const { return *m_timeline; }

@@ -18,14 +18,11 @@
 #include <vector>
 
 #include "bench_view.h"
-#include "engine_lifecycle.h"
-#include "engine_slots.h"
 #include "input_loader.h"
-#include "main_state.h"
 #include "midi_recording.h"
+#include "playback.h"
 #include "port_playback.h"
 #include "timed_song.h"
-#include "transport.h"
 #include "waitable_timer.h"
 #include "winmm_root_factory.h"
 
@@ -78,12 +75,11 @@ int main(int argc, char** argv)
 
     const std::string name = reinterpret_cast<const char*>(path.u8string().c_str());
     bench::BenchView view(name);
-    MainState state;
-    EngineSlots slots;
-    Transport transport{state, slots, view};
-    EngineLifecycle lifecycle{state, slots, view, transport, winmmRootFactory()};
-    InputLoader loader{state, slots, view, lifecycle};
-    state.InFileName = name;
+    Playback playback(view, winmmRootFactory());
+    InputLoader loader(playback);
+    Transport& transport = playback.transport();
+    EngineSlots& slots = playback.engine();
+    playback.state().InFileName = name;
 
     std::vector<double> pressed, played;
     for (int i = 0; i < presses; ++i) {
@@ -101,7 +97,7 @@ int main(int argc, char** argv)
         Sleep(50);
     const double seconds = bench::counterSeconds() - start;
     transport.StopMidiFile();
-    lifecycle.CloseDevice();
+    playback.lifecycle().CloseDevice();
 
     const std::vector<bench::RecordedCall> calls = bench::readRecording(record.string());
     std::vector<double> pressToNote, playToNote;

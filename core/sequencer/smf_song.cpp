@@ -1,8 +1,8 @@
 #include "smf_song.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 

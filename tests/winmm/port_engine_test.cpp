@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fake_midi_device.h"
+#include "midi_bytes.h"
 #include "port_playback.h"
 #include "port_root.h"
 #include "smf_builder.h"
@@ -13,6 +14,8 @@ namespace tonvex::test {
 namespace {
 
 using Log = std::vector<std::string>;
+using midi::kAllSoundOff;
+using midi::kControlChange;
 
 // Program 5 and a note; at tick 96 (0.5 s) the tempo doubles and an unterminated system
 // exclusive comes; the note ends at tick 192 (0.75 s).

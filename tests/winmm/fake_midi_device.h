@@ -110,15 +110,9 @@ struct FakeTimer : PlayerTimer {
 inline MidiPortOpener FakeMidiDevice::opener()
 {
     return [this]() -> std::unique_ptr<MidiPort> {
-        if (noDevice)
-            throw EngineError("no MIDI output device");
-        return std::make_unique<FakePort>(*this);
+        return noDevice ? throw EngineError("no MIDI output device") : std::make_unique<FakePort>(*this);
     };
 }
-
-inline PlayerTimerFactory FakeMidiDevice::timers()
-{
-    return [this] { return std::make_unique<FakeTimer>(*this); };
-}
+inline PlayerTimerFactory FakeMidiDevice::timers() { return [this] { return std::make_unique<FakeTimer>(*this); }; }
 
 } // namespace tonvex::test

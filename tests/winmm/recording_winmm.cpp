@@ -43,28 +43,28 @@ std::string hex(unsigned long value, const char* format = "%06lx")
 
 } // namespace
 
-extern "C" {
+#define EXPORT extern "C" __declspec(dllexport)
 
 // Tells a test that it runs against the recording.
-int tonvexRecordingWinmm() { return 1; }
+EXPORT int tonvexRecordingWinmm() { return 1; }
 
-UINT WINAPI midiOutGetNumDevs() { return 1; }
+EXPORT UINT WINAPI midiOutGetNumDevs() { return 1; }
 
-MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR, DWORD_PTR, DWORD)
+EXPORT MMRESULT WINAPI midiOutOpen(LPHMIDIOUT handle, UINT device, DWORD_PTR, DWORD_PTR, DWORD)
 {
     *handle = reinterpret_cast<HMIDIOUT>(0x7E57);
     return record("open", std::to_string(static_cast<int>(device)));
 }
 
-MMRESULT WINAPI midiOutShortMsg(HMIDIOUT, DWORD message) { return record("short", hex(message)); }
+EXPORT MMRESULT WINAPI midiOutShortMsg(HMIDIOUT, DWORD message) { return record("short", hex(message)); }
 
-MMRESULT WINAPI midiOutPrepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
+EXPORT MMRESULT WINAPI midiOutPrepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
 {
     header->dwFlags |= MHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT)
+EXPORT MMRESULT WINAPI midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT)
 {
     if (!(header->dwFlags & MHDR_PREPARED))
         return MIDIERR_UNPREPARED;
@@ -75,16 +75,14 @@ MMRESULT WINAPI midiOutLongMsg(HMIDIOUT, LPMIDIHDR header, UINT)
     return record("long", bytes);
 }
 
-MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
+EXPORT MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
 {
     header->dwFlags &= ~MHDR_PREPARED;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume) { return record("volume", hex(volume)); }
-MMRESULT WINAPI midiOutReset(HMIDIOUT) { return record("reset"); }
-MMRESULT WINAPI midiOutClose(HMIDIOUT) { return record("close", {}, true); }
-MMRESULT WINAPI timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
-MMRESULT WINAPI timeEndPeriod(UINT) { return TIMERR_NOERROR; }
-
-} // extern "C"
+EXPORT MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume) { return record("volume", hex(volume)); }
+EXPORT MMRESULT WINAPI midiOutReset(HMIDIOUT) { return record("reset"); }
+EXPORT MMRESULT WINAPI midiOutClose(HMIDIOUT) { return record("close", {}, true); }
+EXPORT MMRESULT WINAPI timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
+EXPORT MMRESULT WINAPI timeEndPeriod(UINT) { return TIMERR_NOERROR; }

@@ -46,7 +46,8 @@ void PortPlayback::run() noexcept
             send(*event);
         }
     } catch (...) {
-        // The song ends here; the clock goes on to its end.
+        // Out of memory for a system exclusive: the song ends here, as the transport will see.
+        m_finished = true;
     }
 }
 

@@ -1,5 +1,6 @@
 // A stand-in for winmm.dll that records each MIDI output call, with its performance-counter
-// time, in the file named by TONVEX_MIDI_RECORD: "<counter> <call> <argument>" a line.
+// time, in the file named by TONVEX_MIDI_RECORD (at each reset and close):
+// "<counter> <call> <argument>" a line.
 // Placed beside a test program and loaded with WINEDLLOVERRIDES="winmm=n,b".
 #define _WINMM_
 #include <windows.h>
@@ -11,24 +12,23 @@
 namespace {
 
 SRWLOCK lock = SRWLOCK_INIT;
-HANDLE file = INVALID_HANDLE_VALUE;
+std::string pending; // written at a reset or close, so that writing costs the player nothing
 
-// Appends the call to the record, which stays open until the port closes.
-MMRESULT record(const char* call, const std::string& argument = {}, bool closing = false)
+// Records the call; a reset or close appends the calls so far to the record.
+MMRESULT record(const char* call, const std::string& argument = {}, bool flush = false)
 {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     AcquireSRWLockExclusive(&lock);
+    pending += std::to_string(now.QuadPart) + " " + call + " " + argument + "\n";
     wchar_t path[MAX_PATH];
-    if (file == INVALID_HANDLE_VALUE && GetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", path, MAX_PATH) > 0)
-        file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const std::string line = std::to_string(now.QuadPart) + " " + call + " " + argument + "\n";
-    DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    if (closing && file != INVALID_HANDLE_VALUE) {
+    if (flush && GetEnvironmentVariableW(L"TONVEX_MIDI_RECORD", path, MAX_PATH) > 0) {
+        const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, pending.data(), static_cast<DWORD>(pending.size()), &written, nullptr);
         CloseHandle(file);
-        file = INVALID_HANDLE_VALUE;
+        pending.clear();
     }
     ReleaseSRWLockExclusive(&lock);
     return MMSYSERR_NOERROR;
@@ -82,7 +82,7 @@ EXPORT MMRESULT WINAPI midiOutUnprepareHeader(HMIDIOUT, LPMIDIHDR header, UINT)
 }
 
 EXPORT MMRESULT WINAPI midiOutSetVolume(HMIDIOUT, DWORD volume) { return record("volume", hex(volume)); }
-EXPORT MMRESULT WINAPI midiOutReset(HMIDIOUT) { return record("reset"); }
+EXPORT MMRESULT WINAPI midiOutReset(HMIDIOUT) { return record("reset", {}, true); }
 EXPORT MMRESULT WINAPI midiOutClose(HMIDIOUT) { return record("close", {}, true); }
 EXPORT MMRESULT WINAPI timeBeginPeriod(UINT) { return TIMERR_NOERROR; }
 EXPORT MMRESULT WINAPI timeEndPeriod(UINT) { return TIMERR_NOERROR; }

@@ -73,7 +73,7 @@ TEST(DesktopWindow, ScreenShowsTheRoundedOutlineAndControlsInPlace)
         GTEST_SKIP() << "no X display";
     test::FakeEngine engine;
     MainWindow window(engine.rootFactory(), [](const std::string&, const Preset&, const YieldHook&) {
-        return RunResult{RunStatus::Written, "/music/Song_Mirror.mid"};
+        return RunResult{RunStatus::Written, "/music/Song_Mirror.mid", {}};
     });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -125,6 +125,87 @@ TEST(DesktopWindow, ScreenShowsTheRoundedOutlineAndControlsInPlace)
     QTest::mouseClick(window.aboutZone(), Qt::LeftButton);
     after = screenAt(window);
     EXPECT_EQ(changedArea(before, after), QRect(81, 57, 320, 213));
+}
+
+// A picture of the whole weston output, taken with weston-screenshooter; null on failure.
+QImage westonScreen(const QString& socket, const QString& folder)
+{
+    QProcess shooter;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("WAYLAND_DISPLAY", socket);
+    shooter.setProcessEnvironment(environment);
+    shooter.setWorkingDirectory(folder);
+    shooter.start("weston-screenshooter", {});
+    if (!shooter.waitForFinished(5000) || shooter.exitCode() != 0)
+        return {};
+    QImage shot;
+    for (const QFileInfo& file : QDir(folder).entryInfoList({"wayland-screenshot-*.png"}, QDir::Files)) {
+        shot.load(file.filePath());
+        QFile::remove(file.filePath());
+    }
+    return shot.convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle holding every pixel that is not the desktop's colour.
+QRect uncovered(const QImage& screen, QRgb desktop)
+{
+    QRect area;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (screen.pixel(x, y) != desktop)
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+TEST(DesktopWindow, OnWaylandTheCutAwayShowsTheDesktopAndTheSkinShowsWithin)
+{
+    const char* socket = std::getenv("TONVEX_TEST_WAYLAND");
+    if (!socket)
+        GTEST_SKIP() << "needs TONVEX_TEST_WAYLAND, the socket of a weston with a magenta desktop";
+    const QRgb desktop = qRgb(255, 0, 255);
+    QTemporaryDir runtime, shots;
+    ASSERT_TRUE(runtime.isValid() && shots.isValid());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.insert("WAYLAND_DISPLAY", socket);
+    environment.insert("QT_QPA_PLATFORM", "wayland");
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    program.setProcessEnvironment(environment);
+    program.start(TONVEX_PROGRAM, {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+
+    // Weston places the window itself; wait until it shows and has painted.
+    QImage screen;
+    QRect shown;
+    for (int i = 0; i < 50 && program.state() == QProcess::Running; ++i) {
+        QTest::qWait(200);
+        screen = westonScreen(socket, shots.path());
+        const QRect now = screen.isNull() ? QRect() : uncovered(screen, desktop);
+        if (!now.isEmpty() && now == shown)
+            break;
+        shown = now;
+    }
+    program.kill();
+    program.waitForFinished(5000);
+    ASSERT_FALSE(screen.isNull()) << "weston-screenshooter gave no picture";
+
+    // Only the round rectangle shows, 471 x 319 of the 480 x 320 window.
+    ASSERT_EQ(shown.size(), QSize(471, 319)) << "shows " << shown.width() << " x " << shown.height();
+    const QPoint origin = shown.topLeft() - QPoint(5, 1);
+    const QRegion outline = MainWindow::outline();
+    const QImage skin = QImage(QStringLiteral(":/tonvex/skin.png")).convertToFormat(QImage::Format_RGB32);
+    int skinPixels = 0;
+    for (int y = 0; y < MainWindow::kHeight; ++y)
+        for (int x = 0; x < MainWindow::kWidth; ++x) {
+            const QRgb pixel = screen.pixel(origin + QPoint(x, y));
+            if (!outline.contains(QPoint(x, y)))
+                ASSERT_EQ(pixel, desktop) << x << "," << y;
+            else
+                skinPixels += pixel == skin.pixel(x, y);
+        }
+    // All but the legends and "X", which are drawn over it.
+    EXPECT_GT(skinPixels, outline.boundingRect().width() * outline.boundingRect().height() * 95 / 100);
 }
 
 // Peak sample magnitude of 16-bit little-endian audio.

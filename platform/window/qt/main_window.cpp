@@ -148,6 +148,10 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
 {
     // Before any control exists, so no control is ever described by Qt's default interface.
     PressableAccessible::install();
+    // On X11 the mask clips what the window shows; on Wayland it sets only the input region,
+    // so there the window is see-through and paints nothing outside its outline.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedSize(kWidth, kHeight);
     loadArtwork();
@@ -359,6 +363,7 @@ QLabel* MainWindow::aboutPicture() const { return m_imgAbout.get(); }
 void MainWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.setClipRegion(outline());
     painter.drawPixmap(QRect(0, 0, kWidth, kHeight), m_skin);
     for (const auto& b : m_buttons)
         if (b->face() != Face::None)

@@ -4,11 +4,15 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -76,9 +80,12 @@ protected:
 
 struct RunScript {
     RunStatus status = RunStatus::Written;
+    std::function<void()> during; // what the user does while the run works
     Transformation function()
     {
         return [this](const std::string& in, const Preset& preset, const YieldHook&) {
+            if (during)
+                during();
             RunResult result;
             result.status = status;
             if (status == RunStatus::Written)
@@ -92,6 +99,14 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Every file dialog the window opens is answered, so that none waits for a user.
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                answer(*dialog);
+            }
+        });
+        dialogWatch.start(10);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -114,6 +129,9 @@ protected:
         EXPECT_EQ(info.bold(), bold);
     }
 
+    QTimer dialogWatch;
+    int dialogs = 0;
+    std::function<void(QFileDialog&)> answer = [](QFileDialog& dialog) { dialog.reject(); };
     FakeEngine engine;
     RunScript run;
     CountingWindow window{engine.rootFactory(), run.function()};
@@ -231,6 +249,15 @@ TEST_F(MainWindowTest, DropTakesLocalFilesInOrderAndIgnoresOthers)
     }
     EXPECT_EQ(window.controller().state().InFileName, "/a/x.mid");
     EXPECT_FALSE(offer(0, Qt::MoveAction, Qt::NoModifier)->isAccepted());
+    // A drag that holds no MIDI file is refused while it passes, so the pointer says so.
+    QMimeData noMidi;
+    noMidi.setUrls({QUrl::fromLocalFile("/a/notes.txt"), QUrl("https://example.org/remote.mid")});
+    QDragEnterEvent otherEnter(QPoint(5, 5), Qt::CopyAction, &noMidi, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.dragFile(), &otherEnter);
+    EXPECT_FALSE(otherEnter.isAccepted());
+    QDragMoveEvent otherMove(QPoint(6, 6), Qt::CopyAction, &noMidi, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.dragFile(), &otherMove);
+    EXPECT_FALSE(otherMove.isAccepted());
     QMimeData text;
     text.setText("/a/x.mid");
     QDragEnterEvent plain(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
@@ -394,8 +421,8 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     QWindow* handle = window.windowHandle();
     const QImage unmarked = window.grab().toImage();
 
-    std::vector<QWidget*> order;
-    for (int i = 0; i < kButtonCount; ++i)
+    std::vector<QWidget*> order{window.button(0), window.button(1), window.dragFile()};
+    for (int i = 2; i < kButtonCount; ++i)
         order.push_back(window.button(i));
     order.push_back(window.aboutZone());
     order.push_back(window.shut());
@@ -412,7 +439,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     QTest::keyClick(handle, Qt::Key_Space);
     EXPECT_EQ(window.button(0)->face(), Face::Play);
     EXPECT_TRUE(window.timer1().isActive());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         QTest::keyClick(handle, Qt::Key_Tab);
     QTest::keyClick(handle, Qt::Key_Return);
     EXPECT_EQ(window.caption(Label::OutputFile), "/a/song_Mirror.mid");
@@ -459,8 +486,24 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
         EXPECT_EQ(iface->actionInterface()->actionNames().value(0), QAccessibleActionInterface::pressAction());
     }
     EXPECT_EQ(a11y(window.aboutPicture())->role(), QAccessible::Graphic);
-    EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::StaticText);
+    EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::Button);
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: none");
+    EXPECT_EQ(a11y(window.label(Label::OutputFile))->role(), QAccessible::StaticText);
+
+    // The window is a frame named Tonvex; the legends are left out, as the buttons and boxes
+    // carry their names.
+    QAccessibleInterface* frame = a11y(&window);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(frame->text(QAccessible::Name), "Tonvex");
+    EXPECT_EQ(frame->childCount(), 3 + kButtonCount + 3); // texts, buttons, "X", mark, about picture
+    for (int i = 0; i < frame->childCount(); ++i) {
+        QAccessibleInterface* child = frame->child(i);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(frame->indexOfChild(child), i);
+        for (int legend = 0; legend < MainWindow::kLegendCount; ++legend)
+            EXPECT_NE(child->object(), window.legend(legend)) << "legend " << legend;
+    }
+    EXPECT_EQ(frame->indexOfChild(a11y(window.legend(0))), -1);
 
     drop({QUrl::fromLocalFile("/music/Song.mid")});
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: /music/Song.mid");
@@ -468,12 +511,69 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
     EXPECT_EQ(a11y(window.label(Label::LabTime))->role(), QAccessible::StaticText);
     EXPECT_EQ(a11y(window.label(Label::LabTime))->text(QAccessible::Name), "Elapsed time 01:23");
 
-    // The press action does what a mouse press does.
+    // The press action does what a mouse press does; the lit button reads as checked.
+    EXPECT_TRUE(a11y(window.button(4))->state().checkable);
+    EXPECT_FALSE(a11y(window.button(4))->state().checked);
     a11y(window.button(4))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(window.button(4)->face(), Face::Select);
+    EXPECT_TRUE(a11y(window.button(4))->state().checked);
     EXPECT_EQ(a11y(window.label(Label::OutputFile))->text(QAccessible::Name), "Output file: /music/Song_Mirror.mid");
+    a11y(window.button(5))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(a11y(window.button(4))->state().checked);
+    EXPECT_TRUE(a11y(window.button(5))->state().checked);
     a11y(window.aboutZone())->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(window.aboutPicture()->isVisible());
+}
+
+TEST_F(MainWindowTest, InputBoxOpensAFileDialogWhoseChoiceActsAsADrop)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (const char* name : {"SONG.MID", "notes.txt"})
+        ASSERT_TRUE(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    QString startedIn;
+    QStringList filters;
+    auto choose = [&](const QString& file) {
+        answer = [&, file](QFileDialog& dialog) {
+            startedIn = dialog.directory().absolutePath();
+            filters = dialog.nameFilters();
+            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+            dialog.selectFile(file);
+            static_cast<QDialog&>(dialog).accept(); // as the Open button does
+        };
+    };
+
+    choose(folder.filePath("SONG.MID"));
+    QTest::mouseClick(window.dragFile(), Qt::LeftButton);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(window.controller().state().InFileName, folder.filePath("SONG.MID").toStdString());
+    EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith("MIDI files (")) << filters[0].toStdString();
+    EXPECT_EQ(filters[1], "All files (*)");
+    // Both the upper-case name and the lower-case patterns pass the MIDI filter.
+    for (const QString& glob : {QString("*.[Mm][Ii][Dd]"), QString("*.[Kk][Aa][Rr]"), QString("*.[Rr][Mm][Ii]")})
+        EXPECT_TRUE(filters[0].contains(glob)) << glob.toStdString();
+
+    // A name without ".MID" is skipped as a drop skips it; the next dialog opens where the
+    // input lies, and Space on the focused box opens it as well as a click.
+    choose(folder.filePath("notes.txt"));
+    window.dragFile()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(window.dragFile(), Qt::Key_Space);
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(startedIn, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(window.controller().state().InFileName, folder.filePath("SONG.MID").toStdString());
+
+    answer = [](QFileDialog& dialog) { dialog.reject(); };
+    QTest::keyClick(window.dragFile(), Qt::Key_Return);
+    EXPECT_EQ(dialogs, 3);
+    EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
+
+    // Not while a transformation works: the dialog would hold the run up.
+    run.during = [&] { window.dragFile()->press(); };
+    QTest::mousePress(window.button(4), Qt::LeftButton);
+    EXPECT_EQ(window.caption(Label::OutputFile), folder.filePath("SONG_Mirror.mid").toStdString());
+    EXPECT_EQ(dialogs, 3);
 }
 
 TEST_F(MainWindowTest, ClosingByTheDesktopDoesWhatTheCloseLabelDoes)

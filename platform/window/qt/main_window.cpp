@@ -7,6 +7,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -14,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 #include <QtDebug>
 
@@ -26,6 +30,7 @@
 #include "label_button.h"
 #include "path_label.h"
 #include "pressable_accessible.h"
+#include "window_accessible.h"
 #include "preset.h"
 
 namespace tonvex {
@@ -85,6 +90,11 @@ constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
     {"Whole tone", "Doubles each pitch class onto the whole-tone scale"},
     {"Pentatonic", "Moves each note by at most a semitone onto C D E G A B"},
 };
+
+const char* const kOpenTitle = "Open a MIDI File";
+// Letters in either case, as the drop takes them: old collections are full of SONG.MID.
+const char* const kMidiFilter = "MIDI files (*.[Mm][Ii][Dd] *.[Mm][Ii][Dd][Ii] *.[Kk][Aa][Rr] *.[Rr][Mm][Ii])";
+const char* const kAnyFilter = "All files (*)";
 
 const char* const kTimeName = "Elapsed time";
 const char* const kAboutName = "About Tonvex";
@@ -148,6 +158,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
 {
     // Before any control exists, so no control is ever described by Qt's default interface.
     PressableAccessible::install();
+    WindowAccessible::install(*this);
     // On X11 the mask clips what the window shows; on Wayland it sets only the input region,
     // so there the window is see-through and paints nothing outside its outline.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
@@ -168,6 +179,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
         guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
     };
+    m_dragFile->onClick = [this] { DragFile_Click(); };
 
     m_outputFile = std::make_unique<PathLabel>(QStringLiteral("Output file"), this);
     m_outputFile->setGeometry(42, 183, 307, 28);
@@ -185,6 +197,8 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
         legend->setGeometry(kLegends[i].x, kLegends[i].y, kLegends[i].width, kLegendHeight);
         legend->setFont(arialBold);
         setTextColour(legend.get(), white);
+        // The buttons and boxes they label carry their names already.
+        WindowAccessible::hideFromReaders(*legend);
         m_legends[static_cast<std::size_t>(i)] = std::move(legend);
     }
 
@@ -218,6 +232,8 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     // "X"; the about picture is reached only by opening it.
     for (int i = 0; i + 1 < kButtonCount; ++i)
         setTabOrder(button(i), button(i + 1));
+    setTabOrder(button(kStopInput), m_dragFile.get());
+    setTabOrder(m_dragFile.get(), button(kPlayOutput));
     setTabOrder(button(kButtonCount - 1), m_about.get());
     setTabOrder(m_about.get(), m_shut.get());
     // The window holds the focus at start, so the first Tab goes to the first button.
@@ -285,6 +301,8 @@ void MainWindow::setCaption(Label which, const std::string& text)
     const QString value = QString::fromStdString(text);
     if (PathLabel* path = pathLabel(which)) {
         path->setCaption(value);
+        if (which == Label::DragFile && !value.isEmpty())
+            m_lastFolder = QFileInfo(value).absolutePath();
         return;
     }
     // Every tick sets the time; a screen reader hears of it only when the shown second moves.
@@ -473,6 +491,35 @@ void MainWindow::About_Click()
     m_imgAbout->open();
 }
 
+void MainWindow::DragFile_Click()
+{
+    // A transformation lets window events run while it works; a modal dialog opened from one
+    // would hold the run until it closed. A drop is ignored then too.
+    if (m_quitting || m_controller->transforming())
+        return;
+    QFileDialog dialog(this, QString::fromLatin1(kOpenTitle), startFolder());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({QString::fromLatin1(kMidiFilter), QString::fromLatin1(kAnyFilter)});
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    m_lastFolder = dialog.directory().absolutePath();
+    const QStringList files = dialog.selectedFiles();
+    if (!chosen || files.isEmpty() || m_quitting)
+        return;
+    // Exactly as a drop of that one file.
+    const std::vector<std::string> paths{files.first().toStdString()};
+    guarded("open", [&] { m_controller->DragFile_OLEDragDrop(paths); });
+}
+
+QString MainWindow::startFolder() const
+{
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
+        return m_lastFolder;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
+}
+
 void MainWindow::describeControls()
 {
     for (int i = 0; i < kButtonCount; ++i) {
@@ -486,7 +533,7 @@ void MainWindow::describeControls()
         m_buttons[index]->setAccessibleName(QString::fromLatin1(kButtonSpeech[i].name));
         m_buttons[index]->setAccessibleDescription(description);
     }
-    m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here"));
+    m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here, or press to choose one"));
     m_labTime->setAccessibleName(QString::fromLatin1(kTimeName));
     m_shut->setAccessibleName(QStringLiteral("Close"));
     m_shut->setAccessibleDescription(QStringLiteral("Stops playback and quits Tonvex"));

@@ -358,6 +358,28 @@ TEST_F(DesktopSession, SecondStartHandsItsFilesToTheFirstAsAbsolutePathsAndEndsA
     EXPECT_EQ(received[0].startupId, "launcher-7_TIME4242");
 }
 
+TEST_F(DesktopSession, HelpAndVersionAnswerWithoutAnyDisplay)
+{
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        bare.remove(name);
+    bare.insert("XDG_RUNTIME_DIR", runtime.path());
+    const struct {
+        QStringList arguments;
+        const char* says;
+    } asks[] = {{{"--help"}, "Usage:"}, {{"Song.mid", "-h"}, "[FILE...]"}, {{"--version"}, "Tonvex " TONVEX_VERSION}};
+    for (const auto& ask : asks) {
+        QProcess program;
+        program.setProcessEnvironment(bare);
+        program.start(TONVEX_PROGRAM, ask.arguments);
+        ASSERT_TRUE(program.waitForFinished(10000));
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << ask.says;
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+        EXPECT_TRUE(out.contains(ask.says)) << out.toStdString();
+    }
+}
+
 TEST_F(DesktopSession, AWindowThatCrashedLeavesNothingThatStopsTheNextStart)
 {
     auto crashed = start({});

@@ -452,8 +452,21 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     ASSERT_EQ(QApplication::focusWidget(), window.button(4));
     EXPECT_EQ(changedPixels(unmarked, window.grab().toImage(), band), 0);
 
-    // The about picture keeps the focus while shown; Escape gives it back.
+    // The mark's ring goes round the whole TONVEX AUDIO mark and stays inside the outline.
+    QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(240, 60)); // hides the ring
     window.aboutZone()->setFocus(Qt::TabFocusReason);
+    const QImage bare = window.grab().toImage();
+    QTest::keyClick(handle, Qt::Key_F5); // any key shows it
+    const QImage ringed = window.grab().toImage();
+    QRect ring;
+    for (int y = 0; y < MainWindow::kHeight; ++y)
+        for (int x = 0; x < MainWindow::kWidth; ++x)
+            if (ringed.pixel(x, y) != bare.pixel(x, y))
+                ring |= QRect(x, y, 1, 1);
+    EXPECT_TRUE(ring.contains(QRect(QPoint(389, 297), QPoint(472, 306)))) << ring.right() << "," << ring.bottom();
+    EXPECT_TRUE(MainWindow::outline().boundingRect().adjusted(1, 1, -1, -1).contains(ring)) << ring.right();
+
+    // The about picture keeps the focus while shown; Escape gives it back.
     QTest::keyClick(handle, Qt::Key_Space);
     ASSERT_TRUE(window.aboutPicture()->isVisible());
     QTest::keyClick(handle, Qt::Key_Tab);

@@ -108,6 +108,10 @@ const char* const kAboutText =
 // square under "X" alike.
 constexpr int kMarkGap = 1;
 constexpr int kCloseMarkGap = 5; // clear of the square and its shadow
+// The TONVEX AUDIO mark as the skin draws it, a little wider than its hot zone: its ring goes
+// round the whole mark, not through its last letter.
+constexpr QRect kMakersMark(389, 297, 83, 10);
+constexpr qreal kMarkOuter = 2.0; // how far the ring's dark line reaches beyond the ring
 constexpr qreal kMarkRadius = 4.0;
 const QColor kMarkLight(255, 255, 255, 210);
 const QColor kMarkDark(0, 0, 0, 170);
@@ -400,8 +404,12 @@ void MainWindow::paintFocusMark(QPainter& painter) const
     // A button's key is drawn as large as its lit face, which may be larger than the button.
     if (const auto* b = dynamic_cast<const ImageButton*>(focused))
         area |= QRect(b->pos(), facePixmap(litFace(b->index())).deviceIndependentSize().toSize());
+    if (focused == m_about.get())
+        area |= kMakersMark;
     const int gap = focused == m_shut.get() ? kCloseMarkGap : kMarkGap;
-    const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap);
+    // Never past the window's visible edge, which would cut it off.
+    const QRectF inside = QRectF(outline().boundingRect()).adjusted(kMarkOuter, kMarkOuter, -kMarkOuter, -kMarkOuter);
+    const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap).intersected(inside);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);

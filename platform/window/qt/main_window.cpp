@@ -111,6 +111,8 @@ constexpr int kCloseMarkGap = 5; // clear of the square and its shadow
 // The TONVEX AUDIO mark as the skin draws it, a little wider than its hot zone: its ring goes
 // round the whole mark, not through its last letter.
 constexpr QRect kMakersMark(389, 297, 83, 10);
+// The white field of the input box: a ring inside it, white on white, would hardly show.
+constexpr QRect kInputField(125, 115, 319, 34);
 constexpr qreal kMarkOuter = 2.0; // how far the ring's dark line reaches beyond the ring
 constexpr qreal kMarkRadius = 4.0;
 const QColor kMarkLight(255, 255, 255, 210);
@@ -406,6 +408,8 @@ void MainWindow::paintFocusMark(QPainter& painter) const
         area |= QRect(b->pos(), facePixmap(litFace(b->index())).deviceIndependentSize().toSize());
     if (focused == m_about.get())
         area |= kMakersMark;
+    else if (focused == m_dragFile.get())
+        area |= kInputField;
     const int gap = focused == m_shut.get() ? kCloseMarkGap : kMarkGap;
     // Never past the window's visible edge, which would cut it off.
     const QRectF inside = QRectF(outline().boundingRect()).adjusted(kMarkOuter, kMarkOuter, -kMarkOuter, -kMarkOuter);

@@ -101,8 +101,9 @@ const char* const kAboutName = "About Tonvex";
 const char* const kAboutText =
     "Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music by "
     "moving its notes: mirrored, inverted, turned upside down, spread over whole tones or drawn to "
-    "a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input box, choose a "
-    "transformation, then play the input or the result. Press Escape to close.";
+    "a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input box, or press "
+    "the box to choose one, choose a transformation, then play the input or the result. Press "
+    "Escape to close.";
 
 // The focus mark: a thin ring in two tones, so it reads on the dark panel and on the light
 // square under "X" alike.

@@ -6,17 +6,18 @@
 #include <span>
 
 #include "byte_sink.h"
+#include "native_handle.h"
 
 namespace tonvex {
 
 class TemporaryFile;
 
-// Writes to an open file descriptor (not owned) through a buffer of fixed size.
+// Writes to an open file (not owned) through a buffer of fixed size.
 class FileByteSink final : public ByteSink {
 public:
     static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
 
-    explicit FileByteSink(int fd, std::size_t bufferSize = kDefaultBufferSize);
+    explicit FileByteSink(NativeHandle file, std::size_t bufferSize = kDefaultBufferSize);
 
     // Writes to `file` through `buffer` (at least one byte), neither owned and both outliving
     // the sink. The file is created when the buffer is first passed on, so output that never
@@ -26,7 +27,7 @@ public:
 private:
     bool write(const std::uint8_t* data, std::size_t size) override;
 
-    int m_fd = -1;
+    NativeHandle m_handle = kNoHandle;
     TemporaryFile* m_file = nullptr;
     std::unique_ptr<std::uint8_t[]> m_storage;
 };

@@ -7,11 +7,12 @@
 #include <string>
 
 #include "byte_source.h"
-#include "file_descriptor.h"
+#include "file_handle.h"
 
 namespace tonvex {
 
-// Reads a file through a buffer of fixed size, so memory does not grow with the file.
+// Reads a file, named in UTF-8, through a buffer of fixed size, so memory does not grow with
+// the file. Bytes come as they are stored (no text-mode translation on any platform).
 class FileByteSource final : public ByteSource {
 public:
     static constexpr std::size_t kDefaultBufferSize = 64 * 1024;
@@ -27,7 +28,7 @@ public:
 private:
     bool fill() override;
 
-    FileDescriptor m_file;
+    FileHandle m_file;
     std::unique_ptr<std::uint8_t[]> m_storage;
     std::span<std::uint8_t> m_buffer;
 };

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "file_path.h"
 #include "midi_mark.h"
 #include "track_copier_impl.h"
 
@@ -20,8 +21,7 @@ std::string failureMessage(RunStatus status)
 
 std::optional<std::string> outputFileName(const std::string& inFileName, const std::string& outSuffix)
 {
-    const std::size_t slash = inFileName.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t nameStart = fileNameStart(inFileName);
     const std::size_t mark = findMidiMark(std::string_view(inFileName).substr(nameStart));
     if (mark == std::string_view::npos)
         return std::nullopt;

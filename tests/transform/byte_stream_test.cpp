@@ -5,7 +5,7 @@
 
 #include "file_byte_sink.h"
 #include "file_byte_source.h"
-#include "file_descriptor.h"
+#include "file_handle.h"
 #include "temp_dir.h"
 
 namespace tonvex {
@@ -30,7 +30,7 @@ TEST(FileByteStreamTest, BytesSurviveEveryBufferSize)
         SCOPED_TRACE(size);
         FileByteSource in(dir.file("in"), size);
         ASSERT_TRUE(in.isOpen());
-        FileDescriptor fd(::open(dir.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
+        FileHandle fd(::open(dir.file("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
         ASSERT_TRUE(fd.isOpen());
         FileByteSink out(fd.get(), size);
         std::uint8_t byte = 0;
@@ -57,7 +57,7 @@ TEST(FileByteStreamTest, MissingFilesAndDirectoriesReadNothing)
 
 TEST(FileByteStreamTest, AFullDeviceFailsTheSinkForGood)
 {
-    FileDescriptor full(::open("/dev/full", O_WRONLY));
+    FileHandle full(::open("/dev/full", O_WRONLY));
     if (!full.isOpen())
         GTEST_SKIP() << "no /dev/full";
     FileByteSink out(full.get(), 16);

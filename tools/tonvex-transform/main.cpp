@@ -1,8 +1,6 @@
 // tonvex-transform PRESET FILE|FOLDER...: transforms each MIDI file as the window's button
 // does, several at once, and reports per file in input order.
 
-#include <sched.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -13,8 +11,10 @@
 #include "batch_report.h"
 #include "batch_run.h"
 #include "command_line.h"
+#include "host_system.h"
 #include "interruption.h"
 #include "progress_line.h"
+#include "tool_main.h"
 
 namespace {
 
@@ -27,37 +27,36 @@ constexpr int kUsageError = 2;
 // How often the waiting thread looks for a signal and redraws the progress line.
 constexpr std::chrono::milliseconds kPollInterval(100);
 
-// The processors this process may run on, as nproc counts them.
-unsigned processorCount()
-{
-    cpu_set_t set;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return static_cast<unsigned>(CPU_COUNT(&set));
-    return std::max(std::thread::hardware_concurrency(), 1u);
-}
-
 int reportWriteError()
 {
     std::fprintf(stderr, "tonvex-transform: cannot write the report: %s\n", std::strerror(errno));
     return kSomeRefused;
 }
 
+// Reports every file finished before the workers stopped, since each one is on disk, then
+// the summary, and ends by `signal`.
+[[noreturn]] void endInterrupted(BatchRun& batch, const std::vector<BatchInput>& inputs, BatchReport& report,
+                                 ProgressLine& progress, int signal)
+{
+    batch.stop();
+    progress.clear();
+    for (std::size_t index = batch.handed(); index < inputs.size(); ++index)
+        if (const tonvex::RunResult* result = batch.finishedResult(index))
+            report.add(inputs[index], *result);
+    report.summarize(true);
+    std::fflush(stdout);
+    endBySignal(signal);
+}
+
 int run(const CommandLine& line)
 {
-    const std::vector<BatchInput> inputs = collectInputs(line.operands, line.preset.OutSuffix);
+    const std::vector<BatchInput> inputs = collectInputs(line.operands, line.preset.OutSuffix, line.includeOutputs);
     ProgressLine progress(inputs.size());
-    BatchReport report(stdout);
+    BatchReport report(stdout, inputs.size());
     BatchRun batch(inputs, line.preset, line.jobs != 0 ? line.jobs : processorCount(), interruption());
     while (!batch.finished()) {
         const std::size_t index = batch.handed();
         const std::optional<tonvex::RunResult> result = batch.next(kPollInterval);
-        // Checked after the wait, so that no file cancelled by the signal is reported.
-        if (const int signal = interruption()) {
-            batch.stop();
-            progress.clear();
-            std::fflush(stdout); // the files reported so far were written
-            endBySignal(signal);
-        }
         if (result) {
             progress.beforeOutput();
             report.add(inputs[index], *result);
@@ -66,10 +65,15 @@ int run(const CommandLine& line)
                 return reportWriteError();
             }
         }
+        if (const int signal = interruption())
+            endInterrupted(batch, inputs, report, progress, signal);
         progress.show(batch.handed());
     }
+    // A signal after the last file still ends the program by it, so that a calling loop stops.
+    if (const int signal = interruption())
+        endInterrupted(batch, inputs, report, progress, signal);
     progress.clear();
-    report.summarize();
+    report.summarize(false);
     if (std::fflush(stdout) != 0)
         return reportWriteError();
     return report.allWritten() ? kAllWritten : kSomeRefused;
@@ -77,7 +81,7 @@ int run(const CommandLine& line)
 
 } // namespace
 
-int main(int argc, char** argv)
+int tonvex::cli::toolMain(int argc, char** argv)
 {
     const CommandLine line = parseCommandLine(argc, argv);
     switch (line.action) {

@@ -1,9 +1,9 @@
 #include "progress_line.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
+
+#include "host_system.h"
 
 namespace tonvex::cli {
 
@@ -14,7 +14,7 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 } // namespace
 
 ProgressLine::ProgressLine(std::size_t total)
-    : m_total(total), m_enabled(::isatty(STDERR_FILENO) == 1), m_sharesTerminal(::isatty(STDOUT_FILENO) == 1)
+    : m_total(total), m_enabled(isTerminal(stderr)), m_sharesTerminal(isTerminal(stdout))
 {
 }
 

@@ -9,7 +9,7 @@
 
 namespace tonvex {
 
-FileByteSink::FileByteSink(int fd, std::size_t bufferSize) : m_fd(fd)
+FileByteSink::FileByteSink(NativeHandle file, std::size_t bufferSize) : m_handle(file)
 {
     bufferSize = std::max<std::size_t>(bufferSize, 1);
     m_storage = std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize);
@@ -23,13 +23,13 @@ FileByteSink::FileByteSink(TemporaryFile& file, std::span<std::uint8_t> buffer) 
 
 bool FileByteSink::write(const std::uint8_t* data, std::size_t size)
 {
-    if (m_file != nullptr && m_fd < 0) {
+    if (m_file != nullptr && m_handle == kNoHandle) {
         if (!m_file->create())
             return false;
-        m_fd = m_file->fd();
+        m_handle = m_file->handle();
     }
     while (size > 0) {
-        const ssize_t put = ::write(m_fd, data, size);
+        const ssize_t put = ::write(m_handle, data, size);
         if (put < 0) {
             if (errno == EINTR)
                 continue;

@@ -4,9 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <random>
-#include <string_view>
+
+#include "temporary_name.h"
 
 namespace tonvex {
 
@@ -18,19 +17,6 @@ constexpr mode_t kCreateMode = 0666;
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
 constexpr int kAttempts = 100;
 
-constexpr std::string_view kNameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-constexpr std::string_view kRandomTail = "XXXXXX";
-
-// Fills the pattern's trailing X's with random letters; one generator per thread, seeded once,
-// so names cost no system call.
-void randomizeTail(std::string& name)
-{
-    thread_local std::minstd_rand generator(std::random_device{}());
-    std::uniform_int_distribution<std::size_t> pick(0, kNameLetters.size() - 1);
-    for (std::size_t i = name.size() - kRandomTail.size(); i < name.size(); ++i)
-        name[i] = kNameLetters[pick(generator)];
-}
-
 } // namespace
 
 TemporaryFile::TemporaryFile(const std::string& target) : m_target(target) {}
@@ -39,21 +25,17 @@ bool TemporaryFile::create()
 {
     if (m_file.isOpen())
         return true;
-    const std::size_t slash = m_target.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::string folder = m_target.substr(0, nameStart);
-    // A name near the file-name limit leaves no room for the hidden prefix and random tail.
-    if (createFrom(folder + "." + m_target.substr(nameStart) + "." + std::string(kRandomTail)))
+    if (createNamed(false))
         return true;
-    return errno == ENAMETOOLONG && createFrom(folder + ".tonvex." + std::string(kRandomTail));
+    // A name near the file-name limit leaves no room for the hidden prefix and random tail.
+    return errno == ENAMETOOLONG && createNamed(true);
 }
 
-bool TemporaryFile::createFrom(const std::string& pattern)
+bool TemporaryFile::createNamed(bool shortForm)
 {
-    std::string name = pattern;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        randomizeTail(name);
-        m_file = FileDescriptor(::open(name.c_str(), kCreateFlags, kCreateMode));
+        std::string name = temporaryName(m_target, shortForm);
+        m_file = FileHandle(::open(name.c_str(), kCreateFlags, kCreateMode));
         if (m_file.isOpen()) {
             m_path = std::move(name);
             return true;

@@ -4,7 +4,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -99,12 +98,10 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Every file dialog the window opens is answered, so that none waits for a user.
+        // Every file dialog the window opens is answered at once, so none waits for a user.
         QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                ++dialogs;
-                answer(*dialog);
-            }
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                answer(*dialog), ++dialogs;
         });
         dialogWatch.start(10);
         window.show();
@@ -250,14 +247,9 @@ TEST_F(MainWindowTest, DropTakesLocalFilesInOrderAndIgnoresOthers)
     EXPECT_EQ(window.controller().state().InFileName, "/a/x.mid");
     EXPECT_FALSE(offer(0, Qt::MoveAction, Qt::NoModifier)->isAccepted());
     // A drag that holds no MIDI file is refused while it passes, so the pointer says so.
-    QMimeData noMidi;
-    noMidi.setUrls({QUrl::fromLocalFile("/a/notes.txt"), QUrl("https://example.org/remote.mid")});
-    QDragEnterEvent otherEnter(QPoint(5, 5), Qt::CopyAction, &noMidi, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.dragFile(), &otherEnter);
-    EXPECT_FALSE(otherEnter.isAccepted());
-    QDragMoveEvent otherMove(QPoint(6, 6), Qt::CopyAction, &noMidi, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.dragFile(), &otherMove);
-    EXPECT_FALSE(otherMove.isAccepted());
+    uris.setUrls({QUrl::fromLocalFile("/a/notes.txt"), QUrl("https://example.org/remote.mid")});
+    EXPECT_FALSE(offer(0, Qt::CopyAction, Qt::NoModifier)->isAccepted());
+    EXPECT_FALSE(offer(1, Qt::CopyAction, Qt::NoModifier)->isAccepted());
     QMimeData text;
     text.setText("/a/x.mid");
     QDragEnterEvent plain(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
@@ -452,21 +444,8 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     ASSERT_EQ(QApplication::focusWidget(), window.button(4));
     EXPECT_EQ(changedPixels(unmarked, window.grab().toImage(), band), 0);
 
-    // The mark's ring goes round the whole TONVEX AUDIO mark and stays inside the outline.
-    QTest::mouseClick(handle, Qt::LeftButton, {}, QPoint(240, 60)); // hides the ring
-    window.aboutZone()->setFocus(Qt::TabFocusReason);
-    const QImage bare = window.grab().toImage();
-    QTest::keyClick(handle, Qt::Key_F5); // any key shows it
-    const QImage ringed = window.grab().toImage();
-    QRect ring;
-    for (int y = 0; y < MainWindow::kHeight; ++y)
-        for (int x = 0; x < MainWindow::kWidth; ++x)
-            if (ringed.pixel(x, y) != bare.pixel(x, y))
-                ring |= QRect(x, y, 1, 1);
-    EXPECT_TRUE(ring.contains(QRect(QPoint(389, 297), QPoint(472, 306)))) << ring.right() << "," << ring.bottom();
-    EXPECT_TRUE(MainWindow::outline().boundingRect().adjusted(1, 1, -1, -1).contains(ring)) << ring.right();
-
     // The about picture keeps the focus while shown; Escape gives it back.
+    window.aboutZone()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(handle, Qt::Key_Space);
     ASSERT_TRUE(window.aboutPicture()->isVisible());
     QTest::keyClick(handle, Qt::Key_Tab);
@@ -501,22 +480,11 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
     EXPECT_EQ(a11y(window.aboutPicture())->role(), QAccessible::Graphic);
     EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::Button);
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: none");
-    EXPECT_EQ(a11y(window.label(Label::OutputFile))->role(), QAccessible::StaticText);
-
-    // The window is a frame named Tonvex; the legends are left out, as the buttons and boxes
-    // carry their names.
+    // A frame named Tonvex, without the legends: the controls carry their names.
     QAccessibleInterface* frame = a11y(&window);
     EXPECT_EQ(frame->role(), QAccessible::Window);
     EXPECT_EQ(frame->text(QAccessible::Name), "Tonvex");
     EXPECT_EQ(frame->childCount(), 3 + kButtonCount + 3); // texts, buttons, "X", mark, about picture
-    for (int i = 0; i < frame->childCount(); ++i) {
-        QAccessibleInterface* child = frame->child(i);
-        ASSERT_NE(child, nullptr);
-        EXPECT_EQ(frame->indexOfChild(child), i);
-        for (int legend = 0; legend < MainWindow::kLegendCount; ++legend)
-            EXPECT_NE(child->object(), window.legend(legend)) << "legend " << legend;
-    }
-    EXPECT_EQ(frame->indexOfChild(a11y(window.legend(0))), -1);
 
     drop({QUrl::fromLocalFile("/music/Song.mid")});
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: /music/Song.mid");
@@ -525,15 +493,11 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
     EXPECT_EQ(a11y(window.label(Label::LabTime))->text(QAccessible::Name), "Elapsed time 01:23");
 
     // The press action does what a mouse press does; the lit button reads as checked.
-    EXPECT_TRUE(a11y(window.button(4))->state().checkable);
     EXPECT_FALSE(a11y(window.button(4))->state().checked);
     a11y(window.button(4))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(window.button(4)->face(), Face::Select);
-    EXPECT_TRUE(a11y(window.button(4))->state().checked);
+    EXPECT_TRUE(a11y(window.button(4))->state().checkable && a11y(window.button(4))->state().checked);
     EXPECT_EQ(a11y(window.label(Label::OutputFile))->text(QAccessible::Name), "Output file: /music/Song_Mirror.mid");
-    a11y(window.button(5))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_FALSE(a11y(window.button(4))->state().checked);
-    EXPECT_TRUE(a11y(window.button(5))->state().checked);
     a11y(window.aboutZone())->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(window.aboutPicture()->isVisible());
 }
@@ -541,52 +505,29 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
 TEST_F(MainWindowTest, InputBoxOpensAFileDialogWhoseChoiceActsAsADrop)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
     for (const char* name : {"SONG.MID", "notes.txt"})
         ASSERT_TRUE(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
-    QString startedIn;
-    QStringList filters;
-    auto choose = [&](const QString& file) {
-        answer = [&, file](QFileDialog& dialog) {
-            startedIn = dialog.directory().absolutePath();
-            filters = dialog.nameFilters();
-            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-            dialog.selectFile(file);
-            static_cast<QDialog&>(dialog).accept(); // as the Open button does
-        };
+    QString chosen = folder.filePath("SONG.MID"), startedIn;
+    answer = [&](QFileDialog& dialog) {
+        startedIn = dialog.directory().absolutePath();
+        EXPECT_TRUE(dialog.nameFilters().value(0).contains("*.[Mm][Ii][Dd]"));
+        dialog.selectFile(chosen);
+        static_cast<QDialog&>(dialog).accept(); // as its Open button does
     };
-
-    choose(folder.filePath("SONG.MID"));
     QTest::mouseClick(window.dragFile(), Qt::LeftButton);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(window.controller().state().InFileName, folder.filePath("SONG.MID").toStdString());
-    EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
-    ASSERT_EQ(filters.size(), 2);
-    EXPECT_TRUE(filters[0].startsWith("MIDI files (")) << filters[0].toStdString();
-    EXPECT_EQ(filters[1], "All files (*)");
-    // Both the upper-case name and the lower-case patterns pass the MIDI filter.
-    for (const QString& glob : {QString("*.[Mm][Ii][Dd]"), QString("*.[Kk][Aa][Rr]"), QString("*.[Rr][Mm][Ii]")})
-        EXPECT_TRUE(filters[0].contains(glob)) << glob.toStdString();
-
-    // A name without ".MID" is skipped as a drop skips it; the next dialog opens where the
-    // input lies, and Space on the focused box opens it as well as a click.
-    choose(folder.filePath("notes.txt"));
+    EXPECT_EQ(engine.callsOf("LoadSegment"), std::vector<std::string>{"LoadSegment(" + chosen.toStdString() + ")"});
+    // Space on the focused box opens it where the input lies; a name without ".MID" is skipped.
+    chosen = folder.filePath("notes.txt");
     window.dragFile()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(window.dragFile(), Qt::Key_Space);
     EXPECT_EQ(dialogs, 2);
-    EXPECT_EQ(startedIn, QDir(folder.path()).absolutePath());
-    EXPECT_EQ(window.controller().state().InFileName, folder.filePath("SONG.MID").toStdString());
-
-    answer = [](QFileDialog& dialog) { dialog.reject(); };
-    QTest::keyClick(window.dragFile(), Qt::Key_Return);
-    EXPECT_EQ(dialogs, 3);
+    EXPECT_EQ(startedIn, folder.path());
     EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
-
-    // Not while a transformation works: the dialog would hold the run up.
+    // Not while a transformation works, which the dialog would hold up.
     run.during = [&] { window.dragFile()->press(); };
     QTest::mousePress(window.button(4), Qt::LeftButton);
     EXPECT_EQ(window.caption(Label::OutputFile), folder.filePath("SONG_Mirror.mid").toStdString());
-    EXPECT_EQ(dialogs, 3);
+    EXPECT_EQ(dialogs, 2);
 }
 
 TEST_F(MainWindowTest, ClosingByTheDesktopDoesWhatTheCloseLabelDoes)

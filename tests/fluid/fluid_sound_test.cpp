@@ -320,8 +320,8 @@ public:
     static constexpr const char* kSink = "tonvex_restart";
     ~PrivateServer() { kill(); }
 
-    // Without the engine's socket; false when it does not answer. Its own runtime folder, and
-    // no bus, keep it from finding the test command's server there or its D-Bus name and refusing.
+    // Without the engine's socket; false when it does not answer. Its own runtime folder keeps
+    // it from finding the test command's server there and refusing; no bus, its D-Bus name.
     bool start()
     {
         const std::string command = "echo $$; exec env XDG_RUNTIME_DIR=" + m_dir.path().string()

@@ -31,8 +31,8 @@
 #include "label_button.h"
 #include "path_label.h"
 #include "pressable_accessible.h"
-#include "window_accessible.h"
 #include "preset.h"
+#include "window_accessible.h"
 
 namespace tonvex {
 namespace {
@@ -187,7 +187,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
         guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
     };
-    m_dragFile->onClick = [this] { DragFile_Click(); };
+    m_dragFile->onClick = [this] { guarded("open", [&] { DragFile_Click(); }); };
 
     m_outputFile = std::make_unique<PathLabel>(QStringLiteral("Output file"), this);
     m_outputFile->setGeometry(42, 183, 307, 28);
@@ -522,8 +522,7 @@ void MainWindow::DragFile_Click()
     if (!chosen || files.isEmpty() || m_quitting)
         return;
     // Exactly as a drop of that one file.
-    const std::vector<std::string> paths{files.first().toStdString()};
-    guarded("open", [&] { m_controller->DragFile_OLEDragDrop(paths); });
+    m_controller->DragFile_OLEDragDrop({files.first().toStdString()});
 }
 
 QString MainWindow::startFolder() const

@@ -520,7 +520,6 @@ TEST_F(MainWindowTest, InputBoxOpensAFileDialogWhoseChoiceActsAsADrop)
     chosen = folder.filePath("notes.txt");
     window.dragFile()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(window.dragFile(), Qt::Key_Space);
-    EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(startedIn, folder.path());
     EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
     // Not while a transformation works, which the dialog would hold up.

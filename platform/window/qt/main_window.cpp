@@ -94,7 +94,8 @@ constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
 
 const char* const kOpenTitle = "Open a MIDI File";
 // Letters in either case, as the drop takes them: old collections are full of SONG.MID.
-const char* const kMidiFilter = "MIDI files (*.[Mm][Ii][Dd] *.[Mm][Ii][Dd][Ii] *.[Kk][Aa][Rr] *.[Rr][Mm][Ii])";
+// Only names the drop accepts: a .kar or .rmi chosen here would be passed over in silence.
+const char* const kMidiFilter = "MIDI files (*.[Mm][Ii][Dd] *.[Mm][Ii][Dd][Ii])";
 const char* const kAnyFilter = "All files (*)";
 
 const char* const kTimeName = "Elapsed time";

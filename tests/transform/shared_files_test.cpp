@@ -62,7 +62,7 @@ TEST_F(SharedFilesTest, EveryPresetChangesOnlyNoteNumbers)
                 continue;
             }
             ++written;
-            writtenNames.insert(path.lexically_relative(TONVEX_TESTDATA_DIR).string());
+            writtenNames.insert(path.lexically_relative(TONVEX_TESTDATA_DIR).generic_string());
             ASSERT_EQ(outcome.output.size(), walk.consumed);
             ASSERT_EQ(outcome.consumed, walk.consumed);
             Bytes expected(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(walk.consumed));

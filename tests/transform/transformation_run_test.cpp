@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
 
+#include "win32_path.h"
+#else
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
 #include <filesystem>
 
 #include "midi_builder.h"
 #include "temp_dir.h"
+#include "file_path.h"
 #include "transformation_run.h"
 
 namespace tonvex {
@@ -42,6 +50,17 @@ TEST(OutputFileNameTest, FolderNamesNeverCount)
     EXPECT_EQ(outputFileName("/music/song.mi", "_Mirror.mid"), std::nullopt);
     EXPECT_EQ(outputFileName("/music/", "_Mirror.mid"), std::nullopt);
     EXPECT_EQ(outputFileName("", "_Mirror.mid"), std::nullopt);
+#ifdef _WIN32
+    EXPECT_EQ(outputFileName("C:\\my.mid files\\song.kar", "_Mirror.mid"), std::nullopt);
+    EXPECT_EQ(outputFileName("Z:\\a.mid\\b.mid/Song.MID", "_Mirror.mid"), "Z:\\a.mid\\b.mid/Song_Mirror.mid");
+    EXPECT_EQ(outputFileName("\\\\server\\x.mid\\Song.mid", "_Penta.mid"), "\\\\server\\x.mid\\Song_Penta.mid");
+    EXPECT_EQ(outputFileName("C:Song.mid", "_Mirror.mid"), "C:Song_Mirror.mid");
+    EXPECT_EQ(outputFileName("C:.mid", "_Mirror.mid"), "C:_Mirror.mid");
+#else
+    // '\' and ':' are letters of a file name here.
+    EXPECT_EQ(outputFileName("/music/my.mid\\song.kar", "_Mirror.mid"), "/music/my_Mirror.mid");
+    EXPECT_EQ(outputFileName("/music/C:.mid", "_Mirror.mid"), "/music/C:_Mirror.mid");
+#endif
 }
 
 TEST(MirrorTest, WritesTheTransformedFileBesideTheInput)
@@ -56,9 +75,11 @@ TEST(MirrorTest, WritesTheTransformedFileBesideTheInput)
     EXPECT_EQ(readFile(result.outFileName), kMirrored);
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"Song.MID", "Song_Mirror.mid"}));
 
+#ifndef _WIN32
     struct stat info {};
     ASSERT_EQ(::stat(result.outFileName.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
+#endif
 }
 
 TEST(MirrorTest, ReplacesAnEarlierOutput)
@@ -173,6 +194,68 @@ TEST(MirrorTest, AWorkspaceServesManyRunsWithDifferentPresets)
         }
     }
 }
+
+// How a test names the input: its folder under the test's own, the file name, and how the
+// whole path is spelled.
+enum class Spelling { AsIs, ForwardSlashes, Extended };
+struct PathCase {
+    const char* label;
+    std::string folder;
+    std::string file;
+    Spelling spelling = Spelling::AsIs;
+};
+
+class MirrorPathTest : public testing::TestWithParam<PathCase> {};
+
+std::string spelled(std::string path, Spelling spelling)
+{
+    std::replace(path.begin(), path.end(), '/', kNativePathStyle == PathStyle::Windows ? '\\' : '/');
+    if (spelling == Spelling::ForwardSlashes)
+        std::replace(path.begin(), path.end(), '\\', '/');
+    return spelling == Spelling::Extended ? "\\\\?\\" + path : path;
+}
+
+TEST_P(MirrorPathTest, WritesAndReplacesTheOutputBesideTheInput)
+{
+    const PathCase& name = GetParam();
+    TempDir dir;
+    const std::string folder = spelled(dir.file(name.folder), name.spelling);
+    std::filesystem::create_directories(test::ioPath(folder));
+    const std::string input = joinPath(folder, name.file);
+    writeFile(input, kInput);
+    const Preset mirror = test::presetFor(test::kMirror);
+    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's output
+        SCOPED_TRACE(run);
+        const RunResult result = MIRROR(input, mirror, kGoOn);
+        ASSERT_EQ(result.status, RunStatus::Written);
+        EXPECT_EQ(result.outFileName, input.substr(0, input.size() - 4) + "_Mirror.mid");
+        EXPECT_EQ(readFile(result.outFileName), kMirrored);
+        EXPECT_EQ(test::entriesOf(folder).size(), 2u); // no temporary file left
+#ifdef _WIN32
+        const DWORD attributes = ::GetFileAttributesW(win32Path(result.outFileName).c_str());
+        ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+#endif
+    }
+}
+
+// A folder short enough for the test's own file calls, and a name that takes the file's
+// path past 260 letters.
+const std::string kDeep = std::string(100, 'd') + "/" + std::string(60, 'e');
+const std::string kLongName = std::string(120, 'n') + ".mid";
+
+INSTANTIATE_TEST_SUITE_P(Paths, MirrorPathTest,
+                         testing::Values(PathCase{"Plain", "music", "Song.mid"},
+                                         PathCase{"Unicode", "m\u00FAsica \u97F3", "\u00FC\u97F3 Song \U0001F3B5.mid"},
+                                         PathCase{"Long", kDeep, kLongName}
+#ifdef _WIN32
+                                         ,
+                                         PathCase{"ForwardSlashes", "a b/c", "Song.mid", Spelling::ForwardSlashes},
+                                         PathCase{"Extended", "a b/c", "Song.mid", Spelling::Extended},
+                                         PathCase{"ExtendedLong", kDeep, kLongName, Spelling::Extended}
+#endif
+                                         ),
+                         [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.label); });
 
 TEST(MirrorTest, EmptyYieldHookMeansGoOn)
 {

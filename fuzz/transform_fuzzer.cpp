@@ -36,8 +36,8 @@ Outcome run(std::span<const std::uint8_t> input, const tonvex::Preset& preset, s
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     tonvex::Preset preset;
-    tonvex::selectPreset(tonvex::kFirstPresetButton + static_cast<int>((size / 5) % 5), preset);
-    tonvex::selectPreset(tonvex::kFirstPresetButton + static_cast<int>(size % 5), preset);
+    tonvex::selectPreset(tonvex::kPresets[(size / 5) % 5].id, preset);
+    tonvex::selectPreset(tonvex::kPresets[size % 5].id, preset);
     const std::span<const std::uint8_t> input(data, size);
 
     const Outcome whole = run(input, preset, static_cast<std::size_t>(-1));

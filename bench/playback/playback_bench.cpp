@@ -27,14 +27,13 @@
 #include <vector>
 
 #include "bench_view.h"
-#include "engine_lifecycle.h"
 #include "fluid_preparation.h"
 #include "fluid_root.h"
 #include "input_loader.h"
 #include "main_controller.h"
+#include "playback.h"
 #include "sink_recorder.h"
 #include "smf_builder.h"
-#include "transport.h"
 
 extern char** environ;
 
@@ -228,12 +227,12 @@ int main(int argc, char** argv)
     std::printf("song: %s\n", song.c_str());
     measureDrops(song);
 
-    MainState state;
-    EngineSlots engine;
     bench::BenchView view(song);
-    Transport transport(state, engine, view);
-    EngineLifecycle lifecycle(state, engine, view, transport, fluidRootFactory());
-    InputLoader loader(state, engine, view, lifecycle);
+    Playback playback(view, fluidRootFactory());
+    InputLoader loader(playback);
+    MainState& state = playback.state();
+    EngineSlots& engine = playback.engine();
+    Transport& transport = playback.transport();
 
     // The drop: the first load builds the root on the prepared SoundFont.
     state.InFileName = song;
@@ -312,7 +311,7 @@ int main(int argc, char** argv)
     const double cpuShare = (cpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - wall0).count();
     const MusicTime position = engine.SongState ? engine.SongState->GetSeek() : 0;
     transport.StopMidiFile();
-    lifecycle.CloseDevice();
+    playback.lifecycle().CloseDevice();
 
     std::printf("SoundFont: %s\n", soundFont.c_str());
     std::printf("press to sound, engine (OpenMIDIFIle + PlayMidiFile to first sound), %zu presses: "

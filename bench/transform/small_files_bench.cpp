@@ -89,7 +89,7 @@ private:
         std::vector<fs::path> accepted;
         std::error_code error;
         tonvex::Preset preset;
-        tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+        tonvex::selectPreset(tonvex::PresetId::Mirror, preset);
         for (fs::recursive_directory_iterator it(TONVEX_TESTDATA_DIR, error), end; !error && it != end; it.increment(error)) {
             if (!it->is_regular_file() || it->file_size() >= kSmallFile || !tonvex::holdsMidiMark(it->path().filename().string()))
                 continue;

@@ -76,7 +76,7 @@ BENCHMARK(BM_PlainCopy)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealT
 void BM_Mirror(benchmark::State& state)
 {
     tonvex::Preset preset;
-    tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+    tonvex::selectPreset(tonvex::PresetId::Mirror, preset);
     const std::string from = inputs().large();
     std::int64_t events = 0;
     const tonvex::YieldHook yield = [&events] {
@@ -98,7 +98,7 @@ BENCHMARK(BM_Mirror)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)
 void BM_MirrorOverPlainCopy(benchmark::State& state)
 {
     tonvex::Preset preset;
-    tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+    tonvex::selectPreset(tonvex::PresetId::Mirror, preset);
     const std::string from = inputs().large();
     const std::string to = inputs().file("copy.mid");
     std::int64_t events = 0;
@@ -147,7 +147,7 @@ private:
 void BM_StreamOnly(benchmark::State& state)
 {
     tonvex::Preset preset;
-    tonvex::selectPreset(tonvex::kFirstPresetButton, preset);
+    tonvex::selectPreset(tonvex::PresetId::Mirror, preset);
     const std::string from = inputs().large();
     for (auto _ : state) {
         tonvex::FileByteSource in(from);

@@ -1,5 +1,6 @@
 #include "main_controller.h"
 
+#include <array>
 #include <utility>
 
 #include "midi_mark.h"
@@ -13,13 +14,26 @@ constexpr int kLabTimeInputY = 153;
 constexpr int kLabTimeOutputX = 250;
 constexpr int kLabTimeOutputY = 219;
 
+// The transformation buttons, left to right after the transport buttons.
+constexpr std::array kPresetButtons{PresetId::Mirror, PresetId::Reverse, PresetId::Upside, PresetId::Whole,
+                                    PresetId::Penta};
+constexpr int kFirstPresetButton = kLastTransportButton + 1;
+constexpr int kLastPresetButton = kFirstPresetButton + static_cast<int>(kPresetButtons.size()) - 1;
+static_assert(kLastPresetButton == kButtonCount - 1);
+
 } // namespace
+
+std::optional<PresetId> presetOfButton(int index)
+{
+    if (index < kFirstPresetButton || index > kLastPresetButton)
+        return std::nullopt;
+    return kPresetButtons[static_cast<std::size_t>(index - kFirstPresetButton)];
+}
 
 MainController::MainController(View& view, RootFactory createRoot, Transformation transform)
     : m_view(view),
-      m_transport(m_state, m_engine, m_view),
-      m_lifecycle(m_state, m_engine, m_view, m_transport, std::move(createRoot)),
-      m_loader(m_state, m_engine, m_view, m_lifecycle, [this] { return m_closing; }),
+      m_playback(view, std::move(createRoot)),
+      m_loader(m_playback, [this] { return m_closing; }),
       m_transform(std::move(transform))
 {
 }
@@ -31,14 +45,18 @@ void MainController::DragFile_OLEDragDrop(const std::vector<std::string>& paths)
     // A drop during a run would change the paths the run still works with.
     if (m_transforming || m_closing)
         return;
+    MainState& s = m_playback.state();
     for (const auto& path : paths) {
         if (!holdsMidiMark(path))
             continue;
-        m_state.InFileName = path;
-        m_view.setCaption(Label::DragFile, m_state.InFileName);
-        m_transport.StopMidiFile();
+        s.InFileName = path;
+        s.DroppedFileName = path;
+        m_view.setCaption(Label::DragFile, s.InFileName);
+        m_playback.transport().StopMidiFile();
+        // The time shown belonged to the previous file.
+        m_view.setCaption(Label::LabTime, std::string());
         m_view.setCaption(Label::OutputFile, std::string());
-        m_state.OutFileName.clear();
+        s.OutFileName.clear();
         clearFaces(0, kButtonCount - 1);
         m_loader.OpenMIDIFIle();
         if (m_closing)
@@ -48,50 +66,53 @@ void MainController::DragFile_OLEDragDrop(const std::vector<std::string>& paths)
 
 void MainController::ImgBut_MouseDown(int index)
 {
-    if (m_transforming || m_closing || m_state.InFileName.empty())
+    MainState& s = m_playback.state();
+    if (m_transforming || m_closing || s.InFileName.empty())
         return;
     switch (index) {
     case kPlayInput:
         clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Play);
-        playFile(Label::DragFile, kLabTimeInputX, kLabTimeInputY);
+        playFile(s.DroppedFileName, kLabTimeInputX, kLabTimeInputY);
         break;
     case kStopInput:
         clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Stop);
-        m_transport.StopMidiFile();
+        m_playback.transport().StopMidiFile();
         break;
     case kPlayOutput:
-        if (m_state.OutFileName.empty())
+        if (s.OutFileName.empty())
             return;
         clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Play);
-        playFile(Label::OutputFile, kLabTimeOutputX, kLabTimeOutputY);
+        playFile(s.OutFileName, kLabTimeOutputX, kLabTimeOutputY);
         break;
     case kStopOutput:
-        if (m_state.OutFileName.empty())
+        if (s.OutFileName.empty())
             return;
         clearFaces(kPlayInput, kLastTransportButton);
         m_view.setFace(index, Face::Stop);
-        m_transport.StopMidiFile();
+        m_playback.transport().StopMidiFile();
         break;
-    default:
-        if (index < kFirstPresetButton || index > kLastPresetButton)
+    default: {
+        const std::optional<PresetId> preset = presetOfButton(index);
+        if (!preset)
             return;
         clearFaces(kFirstPresetButton, kLastPresetButton);
         m_view.setFace(index, Face::Select);
-        selectPreset(index, m_preset);
-        m_transport.StopMidiFile();
+        selectPreset(*preset, m_preset);
+        m_playback.transport().stopAndShow();
         // A play-output press may have left the output path here; always transform the input.
-        m_state.InFileName = m_view.caption(Label::DragFile);
+        s.InFileName = s.DroppedFileName;
         MIRROR();
         break;
+    }
     }
 }
 
 void MainController::Timer1_Timer()
 {
-    m_transport.Timer1_Timer();
+    m_playback.transport().Timer1_Timer();
 }
 
 void MainController::Shut_Click()
@@ -114,7 +135,7 @@ void MainController::MIRROR()
     m_lastYield = std::chrono::steady_clock::now();
     RunResult result;
     try {
-        result = m_transform(m_state.InFileName, m_preset, [this] { return yieldToWindow(); });
+        result = m_transform(m_playback.state().InFileName, m_preset, [this] { return yieldToWindow(); });
     } catch (...) {
         m_transforming = false;
         throw;
@@ -127,8 +148,8 @@ void MainController::MIRROR()
     }
     switch (result.status) {
     case RunStatus::Written:
-        m_state.OutFileName = result.outFileName;
-        m_view.setCaption(Label::OutputFile, m_state.OutFileName);
+        m_playback.state().OutFileName = result.outFileName;
+        m_view.setCaption(Label::OutputFile, m_playback.state().OutFileName);
         break;
     case RunStatus::CannotRead:
     case RunStatus::CannotWrite:
@@ -145,14 +166,14 @@ void MainController::clearFaces(int first, int last)
         m_view.setFace(button, Face::None);
 }
 
-void MainController::playFile(Label source, int labTimeX, int labTimeY)
+void MainController::playFile(const std::string& path, int labTimeX, int labTimeY)
 {
-    m_state.InFileName = m_view.caption(source);
+    m_playback.state().InFileName = path;
     m_view.moveLabel(Label::LabTime, labTimeX, labTimeY);
     m_loader.OpenMIDIFIle();
     if (m_closing)
         return;
-    m_transport.PlayMidiFile();
+    m_playback.transport().PlayMidiFile();
 }
 
 bool MainController::yieldToWindow()
@@ -169,7 +190,7 @@ bool MainController::yieldToWindow()
 void MainController::closeAndQuit()
 {
     m_closing = true;
-    m_lifecycle.CloseDevice();
+    m_playback.lifecycle().CloseDevice();
     m_view.quit();
 }
 

@@ -2,22 +2,24 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine_lifecycle.h"
-#include "engine_slots.h"
 #include "input_loader.h"
 #include "main_state.h"
+#include "playback.h"
 #include "preset.h"
 #include "transformation_run.h"
-#include "transport.h"
 #include "view.h"
 
 namespace tonvex {
 
 // Transforms a file with a preset, calling the hook before every event.
 using Transformation = std::function<RunResult(const std::string&, const Preset&, const YieldHook&)>;
+
+// The preset of image button `index`: Mirror for 4 up to Penta for 8; nullopt for the others.
+std::optional<PresetId> presetOfButton(int index);
 
 // The window's whole logic: drops, the nine image buttons, the timer tick and the close
 // button. Talks to the window only through View, so it runs without a display.
@@ -42,22 +44,19 @@ public:
     // Runs the selected transformation on InFileName and shows the output path.
     void MIRROR();
 
-    const MainState& state() const { return m_state; }
+    const MainState& state() const { return m_playback.state(); }
     const Preset& preset() const { return m_preset; }
     bool transforming() const { return m_transforming; }
 
 private:
     void clearFaces(int first, int last);
-    void playFile(Label source, int labTimeX, int labTimeY);
+    void playFile(const std::string& path, int labTimeX, int labTimeY);
     bool yieldToWindow();
     void closeAndQuit();
 
     View& m_view;
-    MainState m_state;
-    EngineSlots m_engine;
+    Playback m_playback; // owns the paths and the whole playback state
     Preset m_preset;
-    Transport m_transport;
-    EngineLifecycle m_lifecycle;
     InputLoader m_loader;
     Transformation m_transform;
 

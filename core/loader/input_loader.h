@@ -4,12 +4,9 @@
 #include <functional>
 #include <span>
 
-#include "engine_lifecycle.h"
-#include "engine_slots.h"
-#include "main_state.h"
-#include "view.h"
-
 namespace tonvex {
+
+class Playback;
 
 // Microseconds per quarter note from the first FF 51 03 anywhere in the bytes (tempo bytes
 // past the end count as 0); 0 for no bytes; the file default 500000 when nothing matches.
@@ -21,8 +18,7 @@ public:
     // True once the program is closing: a load interrupted by the close goes no further.
     using Abandoned = std::function<bool()>;
 
-    InputLoader(MainState& state, EngineSlots& engine, View& view, EngineLifecycle& lifecycle,
-                Abandoned abandoned = {});
+    explicit InputLoader(Playback& playback, Abandoned abandoned = {});
 
     // Rebuilds the engine and loads InFileName into it; failed steps leave their targets as they
     // were. When the program starts closing while the load lets window events run, the load
@@ -34,10 +30,7 @@ private:
     void TempoProbe();
     bool abandoned() const { return m_abandoned && m_abandoned(); }
 
-    MainState& m_state;
-    EngineSlots& m_engine;
-    View& m_view;
-    EngineLifecycle& m_lifecycle;
+    Playback& m_playback;
     Abandoned m_abandoned;
 };
 

@@ -1,25 +1,56 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
+// The one vocabulary of MIDI bytes: the copier, the sequencer, the loader and the engines
+// take their status bytes, meta types, controllers and default tempo from here.
 namespace tonvex::midi {
 
 inline constexpr std::array<std::uint8_t, 4> kHeaderId{'M', 'T', 'h', 'd'}; // file header chunk
 inline constexpr std::array<std::uint8_t, 4> kTrackId{'M', 'T', 'r', 'k'};  // track chunk
 inline constexpr std::uint32_t kMinHeaderLength = 6; // format, track count, division
+// A file's first bytes: "MThd", the header length, then format, track count and division.
+inline constexpr std::size_t kHeaderChunkBytes = 8 + kMinHeaderLength;
 
 inline constexpr std::uint8_t kStatusBit = 0x80;       // set on status bytes, clear on data bytes
 inline constexpr std::uint8_t kDataBits = 0x7F;        // payload of a data or quantity byte
+
+// Channel messages, channel 0; the low four bits carry the channel.
+inline constexpr std::uint8_t kNoteOff = 0x80;
+inline constexpr std::uint8_t kNoteOn = 0x90;
 inline constexpr std::uint8_t kPolyPressure = 0xA0;    // first status after note-off 0x8n, note-on 0x9n
+inline constexpr std::uint8_t kControlChange = 0xB0;
 inline constexpr std::uint8_t kProgramChange = 0xC0;   // one data byte
 inline constexpr std::uint8_t kChannelPressure = 0xD0; // one data byte
+inline constexpr std::uint8_t kPitchBend = 0xE0;
+inline constexpr std::uint8_t kChannelMask = 0x0F;     // channel bits of a channel status
+inline constexpr std::uint8_t kTypeMask = 0xF0;        // message bits of a channel status
+inline constexpr int kChannels = 16;
+
+// Controller numbers of a control change.
+inline constexpr std::uint8_t kAllSoundOff = 120;
+
+// System and file events.
 inline constexpr std::uint8_t kSysEx = 0xF0;           // length-prefixed system exclusive
 inline constexpr std::uint8_t kSysExEscape = 0xF7;     // continuation / escape, length-prefixed
 inline constexpr std::uint8_t kMeta = 0xFF;            // meta event in a file
+
+// Meta event types.
+inline constexpr std::uint8_t kMetaText = 0x01;
+inline constexpr std::uint8_t kMetaLyric = 0x05;
 inline constexpr std::uint8_t kMetaEndOfTrack = 0x2F;  // closes a track chunk
-inline constexpr std::uint8_t kChannelMask = 0x0F;     // channel bits of a channel status
-inline constexpr std::uint8_t kTypeMask = 0xF0;        // message bits of a channel status
+inline constexpr std::uint8_t kMetaTempo = 0x51;       // microseconds per quarter note, 3 bytes
+inline constexpr std::uint8_t kMetaSmpteOffset = 0x54;
+inline constexpr std::uint8_t kMetaTimeSignature = 0x58;
+inline constexpr std::uint8_t kMetaKeySignature = 0x59;
+inline constexpr std::uint8_t kTempoLength = 3;        // data bytes of a tempo event
+
+// Tempo of a file without a tempo event: 120 quarter notes per minute.
+inline constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000;
+inline constexpr double kMicrosPerMinute = 60000000.0;
+inline constexpr double kDefaultBeatsPerMinute = kMicrosPerMinute / kDefaultMicrosPerQuarter;
 
 inline constexpr int kPercussionChannel = 10; // never transformed
 inline constexpr int kReverseLowChannel = 2;  // Reverse reflects it about 42 instead

@@ -25,9 +25,6 @@ inline constexpr int kNotifySegment = 5;
 inline constexpr int kNotifyPerformance = 1;
 // SendMIDIPMSG flag: the time is reference time, so the message goes out at once.
 inline constexpr std::uint32_t kMessageAtOnce = 1;
-// MIDI control change status (channel 0) and the all-sound-off controller.
-inline constexpr int kControlChange = 0xB0;
-inline constexpr int kAllSoundOff = 120;
 // Master volume in hundredths of a decibel.
 inline constexpr long kMasterVolume = -312;
 

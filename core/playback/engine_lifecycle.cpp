@@ -1,18 +1,20 @@
 #include "engine_lifecycle.h"
 
+#include <utility>
+
+#include "playback.h"
 #include "skip.h"
 
 namespace tonvex {
 
-EngineLifecycle::EngineLifecycle(MainState& state, EngineSlots& engine, View& view, Transport& transport,
-                                 RootFactory createRoot)
-    : m_state(state), m_engine(engine), m_view(view), m_transport(transport), m_createRoot(std::move(createRoot))
+EngineLifecycle::EngineLifecycle(Playback& playback, RootFactory createRoot)
+    : m_playback(playback), m_createRoot(std::move(createRoot))
 {
 }
 
 void EngineLifecycle::Initialize()
 {
-    auto& e = m_engine;
+    auto& e = m_playback.engine();
     // The root lives for the whole run: it keeps what is costly to load again.
     if (!e.DirectXRoot)
         attempt([&] { e.DirectXRoot = m_createRoot(); });
@@ -27,13 +29,13 @@ void EngineLifecycle::Initialize()
 
 void EngineLifecycle::CloseDevice()
 {
-    auto& e = m_engine;
-    m_transport.StopMidiFile();
-    if (m_state.EngineReady) {
+    auto& e = m_playback.engine();
+    m_playback.transport().StopMidiFile();
+    if (m_playback.state().EngineReady) {
         attempt([&] { need(e.MusicPerformance).StopEx(need(e.SongSegment), 0, 0); });
         attempt([&] { need(e.MusicPerformance).CloseDown(); });
         // Handlers may run here and replace the slots; nothing below holds on to them.
-        m_view.processEvents();
+        m_playback.view().processEvents();
     }
     e.MusicPerformance.reset();
     e.SongSegment.reset();

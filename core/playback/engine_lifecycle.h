@@ -1,17 +1,15 @@
 #pragma once
 
-#include "engine_slots.h"
-#include "main_state.h"
-#include "transport.h"
-#include "view.h"
+#include "engine.h"
 
 namespace tonvex {
+
+class Playback;
 
 // Builds and tears down the engine objects; at most one performance is open at a time.
 class EngineLifecycle {
 public:
-    EngineLifecycle(MainState& state, EngineSlots& engine, View& view, Transport& transport,
-                    RootFactory createRoot);
+    EngineLifecycle(Playback& playback, RootFactory createRoot);
 
     // Creates the performance and loader and opens audio; on failure the objects stay as they were.
     void Initialize();
@@ -19,10 +17,7 @@ public:
     void CloseDevice();
 
 private:
-    MainState& m_state;
-    EngineSlots& m_engine;
-    View& m_view;
-    Transport& m_transport;
+    Playback& m_playback;
     RootFactory m_createRoot;
 };
 

@@ -2,11 +2,9 @@
 
 #include <string>
 
-#include "engine_slots.h"
-#include "main_state.h"
-#include "view.h"
-
 namespace tonvex {
+
+class Playback;
 
 // mm:ss for a whole number of seconds; minutes are not truncated (6000 s is "100:00").
 std::string formatElapsed(long long seconds);
@@ -14,7 +12,7 @@ std::string formatElapsed(long long seconds);
 // Play, stop and the 10 ms time display with end-of-song detection.
 class Transport {
 public:
-    Transport(MainState& state, EngineSlots& engine, View& view);
+    explicit Transport(Playback& playback);
 
     // Starts the loaded song at PlayPosition and enables the timer; failed engine steps are skipped.
     void PlayMidiFile();
@@ -22,11 +20,16 @@ public:
     void StopMidiFile();
     // Shows the elapsed time and, once the song has ended, stops it; a failed position read shows 00:00.
     void Timer1_Timer();
+    // StopMidiFile for a stop that no transport button asked for: a song that was playing
+    // leaves the transport faces showing it stopped, as its end would.
+    void stopAndShow();
 
 private:
-    MainState& m_state;
-    EngineSlots& m_engine;
-    View& m_view;
+    // Clears the transport faces and lights the Stop button of the file that played.
+    void showStopped();
+
+    Playback& m_playback;
+    bool m_timerOn = false; // what the window's timer was last told
 };
 
 } // namespace tonvex

@@ -23,7 +23,8 @@ inline constexpr int kLastTransportButton = kStopOutput;
 class View {
 public:
     virtual ~View() = default;
-    // The label's whole text (never elided).
+    // The label's whole text (never elided). The logic keeps its paths itself and never reads
+    // a label back; this serves the window's own checks.
     virtual std::string caption(Label label) const = 0;
     virtual void setCaption(Label label, const std::string& text) = 0;
     virtual void moveLabel(Label label, int x, int y) = 0;

@@ -5,28 +5,35 @@
 #include <limits>
 #include <string>
 
+#include "midi_bytes.h"
+
 namespace tonvex {
 namespace {
 
-constexpr std::size_t kHeaderSize = 14;       // "MThd", length, format, tracks, division
-constexpr std::uint8_t kSysEx = 0xF0;         // system exclusive status
-constexpr std::uint8_t kMeta = 0xFF;          // meta event status
-constexpr std::uint8_t kMetaText = 0x01;      // kept by the player as an event
-constexpr std::uint8_t kMetaLyric = 0x05;     // kept by the player as an event
-constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
-constexpr std::uint8_t kMetaTempo = 0x51;
-constexpr std::uint8_t kMetaSmpteOffset = 0x54;
-constexpr std::uint8_t kMetaTimeSignature = 0x58;
-constexpr std::uint8_t kMetaKeySignature = 0x59;
-constexpr std::uint32_t kDefaultMicrosPerQuarter = 500000; // 120 quarter notes per minute
-constexpr int kMaxVarlenBytes = 4;
-// Channel message kinds (status byte without the channel).
-constexpr int kNoteOff = 0x80;
-constexpr int kNoteOn = 0x90;
-constexpr int kKeyPressure = 0xA0;
-constexpr int kProgramChange = 0xC0;
-constexpr int kChannelPressure = 0xD0;
-constexpr int kPitchBend = 0xE0;
+using midi::kChannelPressure;
+using midi::kControlChange;
+using midi::kDataBits;
+using midi::kDefaultMicrosPerQuarter;
+using midi::kMaxQuantityBytes;
+using midi::kMeta;
+using midi::kMetaEndOfTrack;
+using midi::kMetaKeySignature;
+using midi::kMetaLyric;
+using midi::kMetaSmpteOffset;
+using midi::kMetaTempo;
+using midi::kMetaText;
+using midi::kMetaTimeSignature;
+using midi::kMicrosPerMinute;
+using midi::kNoteOff;
+using midi::kNoteOn;
+using midi::kPitchBend;
+using midi::kPolyPressure;
+using midi::kProgramChange;
+using midi::kStatusBit;
+using midi::kSysEx;
+using midi::kTempoLength;
+using midi::kTypeMask;
+constexpr std::size_t kHeaderSize = midi::kHeaderChunkBytes;
 
 [[noreturn]] void refuse(const std::string& why)
 {
@@ -57,10 +64,10 @@ public:
     std::uint32_t varlen()
     {
         std::uint32_t value = 0;
-        for (int i = 0; i < kMaxVarlenBytes; ++i) {
+        for (int i = 0; i < kMaxQuantityBytes; ++i) {
             const std::uint8_t c = byte();
-            value = (value << 7) | (c & 0x7F);
-            if (!(c & 0x80))
+            value = (value << 7) | (c & kDataBits);
+            if (!(c & kStatusBit))
                 return value;
         }
         refuse("variable-length number longer than four bytes");
@@ -93,7 +100,7 @@ int requiredMetaLength(std::uint8_t type)
 {
     switch (type) {
     case kMetaEndOfTrack: return 0;
-    case kMetaTempo: return 3;
+    case kMetaTempo: return kTempoLength;
     case kMetaSmpteOffset: return 5;
     case kMetaTimeSignature: return 4;
     case kMetaKeySignature: return 2;
@@ -104,8 +111,8 @@ int requiredMetaLength(std::uint8_t type)
 // Channel message data bytes by status nibble; -1 for a status the player rejects.
 int channelDataBytes(int status)
 {
-    switch (status & 0xF0) {
-    case kNoteOff: case kNoteOn: case kKeyPressure: case kControlChange: case kPitchBend: return 2;
+    switch (status & kTypeMask) {
+    case kNoteOff: case kNoteOn: case kPolyPressure: case kControlChange: case kPitchBend: return 2;
     case kProgramChange: case kChannelPressure: return 1;
     default: return -1;
     }
@@ -156,8 +163,8 @@ int walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&
         while (!endOfTrack && consumed() < trackLength) {
             tick += in.varlen();
             int status = in.byte();
-            if (!(status & 0x80)) {
-                if (runningStatus < 0x80)
+            if (!(status & kStatusBit)) {
+                if (runningStatus < kStatusBit)
                     refuse("data byte without running status");
                 in.skipTo(in.pos() - 1);
                 status = runningStatus;
@@ -209,11 +216,11 @@ void appendVarlen(std::vector<std::uint8_t>& out, std::uint64_t value)
     std::uint8_t groups[10];
     int count = 0;
     do {
-        groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        groups[count++] = static_cast<std::uint8_t>(value & kDataBits);
         value >>= 7;
     } while (value);
     while (count > 1)
-        out.push_back(groups[--count] | 0x80);
+        out.push_back(groups[--count] | kStatusBit);
     out.push_back(groups[0]);
 }
 
@@ -270,9 +277,9 @@ std::vector<std::uint8_t> SmfSong::bytesFrom(std::int64_t startTick) const
             lastTick = startTick;
         },
         [&](const SmfEvent& event) {
-            const int kind = event.status & 0xF0;
+            const int kind = event.status & kTypeMask;
             // Before the start only the state-setting events survive, all at the start.
-            if (event.tick < startTick && (kind == kNoteOff || kind == kNoteOn || kind == kKeyPressure))
+            if (event.tick < startTick && (kind == kNoteOff || kind == kNoteOn || kind == kPolyPressure))
                 return;
             const std::int64_t tick = std::max(event.tick, startTick);
             appendVarlen(out, static_cast<std::uint64_t>(tick - lastTick));
@@ -307,7 +314,7 @@ double SmfSong::tempoAt(MusicTime time) const
             break;
         micros = change.microsPerQuarter;
     }
-    return 60000000.0 / micros;
+    return kMicrosPerMinute / micros;
 }
 
 double SmfSong::secondsAt(MusicTime time) const

@@ -6,59 +6,45 @@ namespace tonvex {
 
 namespace {
 
-using PitchMapTable = std::array<std::int16_t, 12>;
+static_assert([] {
+    for (std::size_t i = 0; i < kPresets.size(); ++i)
+        if (static_cast<std::size_t>(kPresets[i].id) != i)
+            return false;
+    return true;
+}(), "kPresets is indexed by PresetId");
 
-constexpr PitchMapTable kMirrorMap{0, -2, -4, -6, -8, -10, -12, -2, -4, -6, -8, -10};
-constexpr PitchMapTable kUpsideMap{9, 9, 5, 5, 1, -1, -2, -5, -5, -9, -9, -12};
-constexpr PitchMapTable kWholeMap{-12, -11, -10, -9, -8, -7, -6, -5, -4, -3, -2, -1};
-constexpr PitchMapTable kPentaMap{0, -1, 0, 1, 0, -1, 1, 0, 1, 0, 1, 1};
+constexpr char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
 
 } // namespace
 
-bool selectPreset(int buttonIndex, Preset& preset)
+std::optional<PresetId> presetByName(std::string_view name)
 {
-    switch (buttonIndex) {
-    case kFirstPresetButton:
-        preset.OutSuffix = "_Mirror.mid";
-        preset.ReverseMode = false;
-        preset.PitchMap = kMirrorMap;
-        return true;
-    case kFirstPresetButton + 1:
-        preset.OutSuffix = "_Reverse.mid";
-        preset.ReverseMode = true;
-        return true;
-    case kFirstPresetButton + 2:
-        preset.OutSuffix = "_Upside.mid";
-        preset.ReverseMode = false;
-        preset.PitchMap = kUpsideMap;
-        return true;
-    case kFirstPresetButton + 3:
-        preset.OutSuffix = "_Whole.mid";
-        preset.ReverseMode = false;
-        preset.PitchMap = kWholeMap;
-        return true;
-    case kFirstPresetButton + 4:
-        preset.OutSuffix = "_Penta.mid";
-        preset.ReverseMode = false;
-        preset.PitchMap = kPentaMap;
-        return true;
-    default:
-        return false;
-    }
+    for (const PresetInfo& info : kPresets)
+        if (equalIgnoringCase(info.name, name) || equalIgnoringCase(info.label, name))
+            return info.id;
+    return std::nullopt;
 }
 
-int presetButtonByName(std::string_view name)
+void selectPreset(PresetId id, Preset& preset)
 {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (std::size_t i = 0; i < kPresetNames.size(); ++i) {
-        const std::string_view known = kPresetNames[i];
-        bool same = known.size() == name.size();
-        for (std::size_t c = 0; same && c < name.size(); ++c)
-            same = lower(known[c]) == lower(name[c]);
-        if (same)
-            return kFirstPresetButton + static_cast<int>(i);
-    }
-    return -1;
+    const PresetInfo& info = presetInfo(id);
+    preset.OutSuffix = info.suffix;
+    preset.ReverseMode = info.reverse;
+    if (!info.reverse)
+        preset.PitchMap = info.pitchMap;
 }
 
 std::uint8_t TransformNote(const Preset& preset, std::uint8_t note, int channel)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,19 +16,39 @@ struct Preset {
     std::array<std::int16_t, 12> PitchMap{};
 };
 
-// First and last image-button index of the transformation buttons.
-inline constexpr int kFirstPresetButton = 4;
-inline constexpr int kLastPresetButton = 8;
+// The five transformations, in the order of kPresets.
+enum class PresetId { Mirror, Reverse, Upside, Whole, Penta };
 
-// Preset names in button order, from kFirstPresetButton on.
-inline constexpr std::array<std::string_view, 5> kPresetNames{"Mirror", "Reverse", "Upside", "Whole", "Penta"};
+// One transformation as the program knows it.
+struct PresetInfo {
+    PresetId id;
+    std::string_view name;   // the name in its suffix, "Upside"
+    std::string_view label;  // the window button's label, "Upside-D"
+    std::string_view suffix; // OutSuffix, "_Upside.mid"
+    bool reverse;            // ReverseMode; such a preset leaves PitchMap as it was
+    std::array<std::int16_t, 12> pitchMap;
+};
 
-// The button index 4..8 of a preset name (any case); -1 for an unknown name.
-int presetButtonByName(std::string_view name);
+inline constexpr std::array<PresetInfo, 5> kPresets{{
+    {PresetId::Mirror, "Mirror", "Mirror", "_Mirror.mid", false, {0, -2, -4, -6, -8, -10, -12, -2, -4, -6, -8, -10}},
+    {PresetId::Reverse, "Reverse", "Reverse", "_Reverse.mid", true, {}},
+    {PresetId::Upside, "Upside", "Upside-D", "_Upside.mid", false, {9, 9, 5, 5, 1, -1, -2, -5, -5, -9, -9, -12}},
+    {PresetId::Whole, "Whole", "WholeT", "_Whole.mid", false, {-12, -11, -10, -9, -8, -7, -6, -5, -4, -3, -2, -1}},
+    {PresetId::Penta, "Penta", "Penta", "_Penta.mid", false, {0, -1, 0, 1, 0, -1, 1, 0, 1, 0, 1, 1}},
+}};
 
-// Stores the preset of transformation button 4..8 into `preset` (Reverse keeps PitchMap);
-// returns false and leaves `preset` alone for any other index.
-bool selectPreset(int buttonIndex, Preset& preset);
+// The table row of `id`.
+constexpr const PresetInfo& presetInfo(PresetId id)
+{
+    return kPresets[static_cast<std::size_t>(id)];
+}
+
+// The preset whose name or window label is `name` in any ASCII letter case; nullopt when
+// there is none.
+std::optional<PresetId> presetByName(std::string_view name);
+
+// Stores preset `id` into `preset`; Reverse keeps the PitchMap already there.
+void selectPreset(PresetId id, Preset& preset);
 
 // The new note number (0..127) for note `note` on channel 1..16; a byte of 128 or more is
 // not a note and comes back unchanged.

@@ -24,6 +24,7 @@ inline constexpr auto kGoOn = [] { return true; };
 // Copies one track chunk for CopyTrackChunk, calling `Hook` (callable as bool()) before every
 // event. Templated on the hook so that the compiler can inline it into the copy loops; the
 // hook is taken by reference and must outlive the copier.
+// Reads by the Standard MIDI File rules, strictly, event by event up to the end of track.
 template <class Hook>
 class TrackCopier {
 public:

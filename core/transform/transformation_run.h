@@ -14,7 +14,7 @@ namespace tonvex {
 struct RunResult {
     RunStatus status = RunStatus::CannotRead;
     std::string outFileName; // set only when status is Written
-    std::string detail;      // what was wrong, for a refusal ("meta type 0x80 at byte 1234"); may be empty
+    std::string detail{};    // what was wrong, for a refusal ("meta type 0x80 at byte 1234"); may be empty
 };
 
 // The message the user sees for a run that ended so: "CANNOT READ MIDI FILE!" or

@@ -36,6 +36,11 @@ public:
         FakeView::processEvents();
     }
     void showMessage(const std::string& text) override { FakeView::showMessage(text), mark(); }
+    std::string caption(Label label) const override
+    {
+        m_engine.calls.push_back("view:caption");
+        return FakeView::caption(label);
+    }
     void quit() override { FakeView::quit(), mark(); }
 
 private:
@@ -136,8 +141,10 @@ TEST_F(MainControllerTest, DropShowsPathEmptiesOutputClearsFacesStopsAndLoads)
 {
     controller.DragFile_OLEDragDrop({kSong});
     controller.ImgBut_MouseDown(0);
+    controller.Timer1_Timer();
     controller.ImgBut_MouseDown(4);
     ASSERT_EQ(view.captions[Label::OutputFile], kOutput);
+    ASSERT_EQ(view.captions[Label::LabTime], "00:00");
     forget();
 
     const std::string dropped = "C:\\Music\\song.mid";
@@ -165,9 +172,10 @@ TEST_F(MainControllerTest, DropShowsPathEmptiesOutputClearsFacesStopsAndLoads)
     for (int i = 0; i < kButtonCount; ++i)
         EXPECT_GE(indexOf("view:setFace(" + std::to_string(i) + ",none)"), 0);
 
-    // The time display keeps its text and place.
+    // The time display keeps its place; the time of the old file goes with it.
     EXPECT_EQ(indexOf("view:moveLabel"), -1);
-    EXPECT_EQ(indexOf("view:setCaption(LabTime"), -1);
+    EXPECT_EQ(view.captions[Label::LabTime], "");
+    EXPECT_LT(stopped, indexOf("view:setCaption(LabTime,)"));
 }
 
 TEST_F(MainControllerTest, AcceptsAnyPathHoldingDotMidInAnyCase)
@@ -307,7 +315,9 @@ TEST_F(MainControllerTest, EachTransformationButtonRunsItsPresetOnTheInput)
         EXPECT_EQ(run.calls.back().suffix, suffixes[static_cast<std::size_t>(index - 4)]);
         for (int b = 4; b <= 8; ++b)
             EXPECT_EQ(face(b), b == index ? Face::Select : Face::None) << "button " << b;
-        EXPECT_EQ(face(0), Face::Play); // the transport faces stay
+        // Playback stopped with the first press: the transport shows it as at a song's end.
+        EXPECT_EQ(face(0), Face::None);
+        EXPECT_EQ(face(1), Face::Stop);
         const std::string out = "/music/Song" + suffixes[static_cast<std::size_t>(index - 4)];
         EXPECT_EQ(controller.state().OutFileName, out);
         EXPECT_EQ(view.captions[Label::OutputFile], out);
@@ -317,6 +327,8 @@ TEST_F(MainControllerTest, EachTransformationButtonRunsItsPresetOnTheInput)
         EXPECT_LT(indexOf("run:end"), indexOf("view:setCaption(OutputFile," + out));
         EXPECT_FALSE(view.timerEnabled);
     }
+    controller.ImgBut_MouseDown(9); // past the last button
+    EXPECT_EQ(run.calls.size(), 5u);
 }
 
 TEST_F(MainControllerTest, TransformationAfterPlayingTheOutputReadsTheInput)
@@ -330,6 +342,8 @@ TEST_F(MainControllerTest, TransformationAfterPlayingTheOutputReadsTheInput)
     EXPECT_EQ(run.calls.back().inFileName, kSong);
     EXPECT_EQ(controller.state().InFileName, kSong);
     EXPECT_EQ(controller.state().OutFileName, "/music/Song_Reverse.mid");
+    expectFaces({Face::None, Face::None, Face::None, Face::Stop});
+    EXPECT_EQ(count("view:caption"), 0u) << "the logic keeps its own paths";
 }
 
 TEST_F(MainControllerTest, IndicesOutsideTheNineButtonsDoNothing)

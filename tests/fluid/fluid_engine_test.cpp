@@ -17,10 +17,14 @@
 #include "fluid_log.h"
 #include "fluid_preparation.h"
 #include "fluid_root.h"
+#include "midi_bytes.h"
 #include "smf_builder.h"
 
 namespace tonvex::test {
 namespace {
+
+using midi::kAllSoundOff;
+using midi::kControlChange;
 
 Bytes song(std::uint32_t tempo, std::uint32_t ticks)
 {

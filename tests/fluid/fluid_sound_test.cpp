@@ -18,6 +18,7 @@
 
 #include "fluid_performance.h"
 #include "fluid_root.h"
+#include "midi_bytes.h"
 #include "sink_recorder.h"
 #include "smf_builder.h"
 #include "temp_dir.h"
@@ -140,7 +141,7 @@ TEST_F(FluidSoundTest, PlayedSongIsAudibleAndStopCutsItWithin50Ms)
         std::this_thread::sleep_until(played + 1s);
         const Clock::time_point stopped = Clock::now();
         for (int channel = 0; channel < 16; ++channel)
-            performance->SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange, kAllSoundOff, 0);
+            performance->SendMIDIPMSG(0, kMessageAtOnce, channel, midi::kControlChange, midi::kAllSoundOff, 0);
         performance->StopEx(*segment, 0, 0);
         std::this_thread::sleep_for(400ms);
         const std::size_t after = m_recorder->frames();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "fluid_root.h"
+#include "midi_bytes.h"
 
 using namespace tonvex;
 
@@ -50,8 +51,8 @@ int main(int argc, char** argv)
     if (!succeeds([&] { performance->GetTempo(0); performance->StopEx(*segment, 0, 0); }))
         return 9;
     for (int channel = 0; channel < 16; ++channel)
-        if (!succeeds([&] { performance->SendMIDIPMSG(0, kMessageAtOnce, channel, kControlChange,
-                                                      kAllSoundOff, 0); }))
+        if (!succeeds([&] { performance->SendMIDIPMSG(0, kMessageAtOnce, channel, midi::kControlChange,
+                                                      midi::kAllSoundOff, 0); }))
             return 10;
     if (!succeeds([&] { performance->CloseDown(); }))
         return 11;

@@ -91,20 +91,18 @@ TEST(Initialize, TriesTheRootAgainAfterItCouldNotBeMade)
 
 TEST(Initialize, RootFactoryThatGivesNothingCountsAsFailed)
 {
-    FakeEngine engine;
     FakeView view;
-    MainState state;
-    EngineSlots slots;
-    Transport transport{state, slots, view};
-    EngineLifecycle lifecycle{state, slots, view, transport, [] { return std::unique_ptr<MusicRoot>(); }};
-    EngineLifecycle noFactory{state, slots, view, transport, RootFactory()};
+    Playback nothing{view, [] { return std::unique_ptr<MusicRoot>(); }};
+    Playback noFactory{view, RootFactory()};
 
-    lifecycle.Initialize();
-    noFactory.Initialize();
+    nothing.lifecycle().Initialize();
+    noFactory.lifecycle().Initialize();
 
-    EXPECT_EQ(slots.DirectXRoot, nullptr);
-    EXPECT_EQ(slots.MusicPerformance, nullptr);
-    EXPECT_EQ(slots.MusicLoader, nullptr);
+    for (Playback* playback : {&nothing, &noFactory}) {
+        EXPECT_EQ(playback->engine().DirectXRoot, nullptr);
+        EXPECT_EQ(playback->engine().MusicPerformance, nullptr);
+        EXPECT_EQ(playback->engine().MusicLoader, nullptr);
+    }
 }
 
 class CloseDeviceTest : public ::testing::Test {

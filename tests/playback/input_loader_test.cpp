@@ -67,7 +67,7 @@ protected:
     void load(const Bytes& bytes, bool asOutput = false)
     {
         rig.state.InFileName = dir.write("song.mid", bytes);
-        rig.view.setCaption(Label::OutputFile, asOutput ? rig.state.InFileName : "");
+        rig.state.OutFileName = asOutput ? rig.state.InFileName : "";
         rig.loader.OpenMIDIFIle();
     }
     std::string song() const { return dir.file("song.mid"); }
@@ -180,11 +180,11 @@ INSTANTIATE_TEST_SUITE_P(Tempos, OutputLoadTempo,
                                            TempoCase{setTempo(0x00, 0x00, 0x01), 1, 60000000},
                                            TempoCase{{}, 500000, 120}));
 
-TEST_F(InputLoaderTest, OutputCaptionDifferingInLetterCaseStillProbes)
+TEST_F(InputLoaderTest, OutputPathDifferingInLetterCaseStillProbes)
 {
     rig.engine.tempo = 93.75;
     rig.state.InFileName = dir.write("song.mid", smf(setTempo(0x07, 0xA1, 0x20)));
-    rig.view.setCaption(Label::OutputFile, dir.file("SONG.mid"));
+    rig.state.OutFileName = dir.file("SONG.mid");
 
     rig.loader.OpenMIDIFIle();
 
@@ -207,7 +207,7 @@ TEST_P(UnusableFile, LeavesTheTempoAsItWasAndStillMarksTheEngineReady)
     rig.state.PlayPosition = 77;
     rig.state.InFileName = c.create ? dir.write(c.name, c.bytes) : dir.file(c.name);
     rig.engine.unloadable.insert(rig.state.InFileName);
-    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+    rig.state.OutFileName = rig.state.InFileName;
 
     rig.loader.OpenMIDIFIle();
 
@@ -228,7 +228,7 @@ TEST_F(InputLoaderTest, DirectoryNamedLikeAFileGivesNoBytes)
     rig.state.BeatsPerMinute = 42.0;
     rig.state.InFileName = dir.file("folder.mid");
     std::filesystem::create_directory(rig.state.InFileName);
-    rig.view.setCaption(Label::OutputFile, rig.state.InFileName);
+    rig.state.OutFileName = rig.state.InFileName;
 
     rig.loader.OpenMIDIFIle();
 
@@ -274,6 +274,53 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadFailure{"GetMusicTime", {}}, LoadFailure{"PlaySegmentEx", {}}, LoadFailure{"GetTempo", {}},
                       LoadFailure{"StopEx", {}}));
 
+// 60 quarter notes a minute for 8 quarters, 180 for 24, 90 for 12: 24 s, 44 quarters
+// (division 480; deltas 3840 and 11520 ticks, end of track 5760 after the last change).
+const Bytes kThreeTempos = smf(setTempo(0x0F, 0x42, 0x40) + Bytes{0x9E, 0x00, 0xFF, 0x51, 0x03, 0x05, 0x16, 0x15}
+                               + Bytes{0xDA, 0x00, 0xFF, 0x51, 0x03, 0x0A, 0x2C, 0x2B} + Bytes{0xAD, 0x00, 0xFF, 0x01, 0x00});
+// 600 quarter notes a minute for one tick, then 120.
+const Bytes kOneTickTempo = smf(setTempo(0x01, 0x86, 0xA0) + Bytes{0x01, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20});
+
+struct ClockCase {
+    Bytes file;
+    double engineTempo; // what the probe reads: the first tempo
+    MusicTime position;
+    std::string shown;
+};
+
+class ClockOfALoadedSong : public InputLoaderTest, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(ClockOfALoadedSong, CountsTheSecondsAlongTheTempoMap)
+{
+    const auto c = GetParam();
+    rig.engine.tempo = c.engineTempo;
+    load(c.file);
+    rig.transport.PlayMidiFile();
+
+    rig.engine.seek = c.position;
+    rig.transport.Timer1_Timer();
+
+    EXPECT_EQ(rig.view.caption(Label::LabTime), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Songs, ClockOfALoadedSong,
+                         ::testing::Values(ClockCase{kThreeTempos, 60, 8 * 768, "00:08"},
+                                           ClockCase{kThreeTempos, 60, 20 * 768, "00:12"},
+                                           ClockCase{kThreeTempos, 60, 44 * 768, "00:24"},
+                                           ClockCase{kOneTickTempo, 600, 31 * 768, "00:15"}));
+
+TEST_F(InputLoaderTest, FileTheSequencerRefusesHasTheClockOfItsFirstTempo)
+{
+    load(kThreeTempos);
+    load(Bytes{0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40}, true);
+    rig.transport.PlayMidiFile();
+
+    rig.engine.seek = 20 * 768;
+    rig.transport.Timer1_Timer();
+
+    EXPECT_EQ(rig.view.caption(Label::LabTime), "00:20");
+}
+
 TEST_F(InputLoaderTest, FailedStartLeavesNoProbeState)
 {
     rig.engine.failing.insert("PlaySegmentEx");
@@ -296,7 +343,7 @@ TEST_F(InputLoaderTest, FailedMusicTimeProbesAtTimeZero)
 TEST_F(InputLoaderTest, WithoutAnEngineEverythingIsSkippedAndPlayEndsAtTheFirstTick)
 {
     rig.engine.failing.insert("CreateRoot");
-    rig.view.setCaption(Label::DragFile, song());
+    rig.state.DroppedFileName = song();
 
     load(smf(setTempo(0x0A, 0xAE, 0x60)));
 

@@ -9,14 +9,11 @@
 
 #include <unistd.h>
 
-#include "engine_lifecycle.h"
-#include "engine_slots.h"
 #include "fake_engine.h"
 #include "fake_view.h"
 #include "input_loader.h"
-#include "main_state.h"
+#include "playback.h"
 #include "temp_dir.h"
-#include "transport.h"
 
 namespace tonvex::test {
 
@@ -25,11 +22,12 @@ namespace tonvex::test {
 struct Rig {
     FakeEngine engine;
     FakeView view;
-    MainState state;
-    EngineSlots slots;
-    Transport transport{state, slots, view};
-    EngineLifecycle lifecycle{state, slots, view, transport, engine.rootFactory()};
-    InputLoader loader{state, slots, view, lifecycle};
+    Playback playback{view, engine.rootFactory()};
+    InputLoader loader{playback};
+    MainState& state = playback.state();
+    EngineSlots& slots = playback.engine();
+    Transport& transport = playback.transport();
+    EngineLifecycle& lifecycle = playback.lifecycle();
 
     Rig()
     {

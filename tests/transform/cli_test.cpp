@@ -5,6 +5,7 @@
 
 #include "win32_path.h"
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,8 +16,10 @@ extern char** environ;
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "midi_builder.h"
@@ -34,6 +37,19 @@ struct ToolRun {
 
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
+constexpr const char* kChangeFolder = "cd /d ";
+// The system's words for `error`, without the line break and full stop it ends them with.
+std::string systemWords(DWORD error)
+{
+    std::string words = std::system_category().message(static_cast<int>(error));
+    while (!words.empty() && (words.back() == '\r' || words.back() == '\n' || words.back() == '.'))
+        words.pop_back();
+    return words;
+}
+const std::string kNoSuchFile = systemWords(ERROR_FILE_NOT_FOUND);
+const std::string kFolderInTheWay = systemWords(ERROR_ACCESS_DENIED);
+// Names that differ in letter case only name one file here.
+constexpr const char* kBachAgain = "Bach.midi";
 
 // A word for cmd.exe: file names on Windows cannot hold '"'.
 std::string quoted(const std::string& path)
@@ -67,6 +83,10 @@ std::string toolPath()
 }
 #else
 constexpr char kSeparator = '/';
+constexpr const char* kChangeFolder = "cd ";
+const std::string kNoSuchFile = "No such file or directory";
+const std::string kFolderInTheWay = "Is a directory";
+constexpr const char* kBachAgain = "Bach.MID"; // a second name with the same output
 
 // A shell word for `path` (temporary folders may hold spaces).
 std::string quoted(const std::string& path)
@@ -97,13 +117,6 @@ std::string toolPath()
 }
 #endif
 
-// A relative path written with '/', in the platform's separators.
-std::string native(std::string path)
-{
-    std::replace(path.begin(), path.end(), '/', kSeparator);
-    return path;
-}
-
 // Standard error joins standard output, so that anything the tool writes there shows.
 ToolRun runTool(const std::string& arguments)
 {
@@ -126,24 +139,25 @@ TEST_P(TransformToolJobsTest, ReportsEachFileInInputOrderAndFailsIfAnyIsRefused)
     // The first file takes longest, so that with several jobs it finishes last.
     test::writeFile(dir.file("a.mid"), longSong(500000));
     test::writeFile(dir.file("b.mid"), test::singleTrack({0x00, 0xF4}));
-    test::writeFile(dir.file("c.mid"), test::singleTrack({0x00, 0x90, 61, 0x40}));
+    // Any name passes in and prints out as UTF-8.
+    test::writeFile(dir.file("c \u00FC\u97F3.mid"), test::singleTrack({0x00, 0x90, 61, 0x40}));
 
     const ToolRun mixed = runTool(GetParam() + " Penta " + quoted(dir.file("a.mid")) + " " + quoted(dir.file("b.mid")) +
-                                  " " + quoted(dir.file("c.mid")));
+                                  " " + quoted(dir.file("c \u00FC\u97F3.mid")));
     EXPECT_EQ(mixed.exitStatus, 1);
     EXPECT_EQ(mixed.output, "ok " + dir.file("a_Penta.mid") + "\nrefused " + dir.file("b.mid") +
-                                ": CANNOT READ MIDI FILE!\nok " + dir.file("c_Penta.mid") +
+                                ": CANNOT READ MIDI FILE!\nok " + dir.file("c \u00FC\u97F3_Penta.mid") +
                                 "\nsummary: 2 written, 1 refused (1 cannot read)\n");
-    EXPECT_EQ(test::readFile(dir.file("c_Penta.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
+    EXPECT_EQ(test::readFile(dir.file("c \u00FC\u97F3_Penta.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
 
-    const ToolRun good = runTool(GetParam() + " reverse " + quoted(dir.file("c.mid")));
+    const ToolRun good = runTool(GetParam() + " reverse " + quoted(dir.file("c \u00FC\u97F3.mid")));
     EXPECT_EQ(good.exitStatus, 0);
-    EXPECT_EQ(good.output, "ok " + dir.file("c_Reverse.mid") + "\nsummary: 1 written, 0 refused\n");
+    EXPECT_EQ(good.output, "ok " + dir.file("c \u00FC\u97F3_Reverse.mid") + "\nsummary: 1 written, 0 refused\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, TransformToolJobsTest, testing::Values("", "-j1", "-j 3", "--jobs=2"));
 
-TEST(TransformToolTest, FolderTakesItsMidiFilesSortedButNotLinkedFoldersOrItsOwnOutputs)
+TEST(TransformToolTest, FolderTakesMidiEndingsSortedButNotLinkedFoldersOrPresetOutputs)
 {
     TempDir dir;
     const std::filesystem::path music = dir.path() / "music";
@@ -151,31 +165,66 @@ TEST(TransformToolTest, FolderTakesItsMidiFilesSortedButNotLinkedFoldersOrItsOwn
     std::filesystem::create_directories(dir.path() / "outside");
     const test::Bytes note67 = test::singleTrack({0x00, 0x90, 67, 0x40});
     test::writeFile(dir.file("outside/x.mid"), note67);
-    const std::string prefix = "ok " + test::utf8FromPath(music) + kSeparator;
-    std::string links;
-#ifndef _WIN32 // links cannot be made from a program under Wine
+    const std::string prefix = "ok " + music.string() + kSeparator;
+    std::string link; // links cannot be made from a program under Wine
+#ifndef _WIN32
     std::filesystem::create_directory_symlink("../outside", music / "linked");
     std::filesystem::create_symlink("../outside/x.mid", music / "song-link.mid");
-    links = prefix + "song-link_Mirror.mid\n";
+    link = prefix + "song-link_Mirror.mid\n";
 #endif
-    for (const char* name : {"b.mid", "A.MID", "sub/c.kar.Midi", "notes.txt", "Song.mid", "\u00FC\u97F3.mid"})
-        test::writeFile(dir.file(std::string("music/") + name), note67);
-    test::writeFile(dir.file("music/Song.midi"), test::singleTrack({0x00, 0x90, 60, 0x40}));
-    test::writeFile(dir.file("music/A_Mirror.mid"), {1, 2, 3}); // an earlier run's output
+    for (const char* name : {"b.mid", "A.MID", "sub/c.kar.Midi", "notes.txt", "Song.mid", "my.middle.txt",
+                             "Bach.mid.bak", "x_PENTA.mid", "Song_Penta.mid"})
+        test::writeFile((music / name).string(), note67);
+    test::writeFile((music / "Song.midi").string(), test::singleTrack({0x00, 0x90, 60, 0x40}));
+    test::writeFile((music / "A_Mirror.mid").string(), {1, 2, 3}); // an earlier run's output
 
-    // Names print as UTF-8; paths sort by their bytes.
-    const std::string expected = prefix + "A_Mirror.mid\n" + prefix + "Song_Mirror.mid\n" + prefix + "Song_Mirror.mid\n" +
-                                 prefix + "b_Mirror.mid\n" + links + prefix + native("sub/c.kar_Mirror.mid\n") + prefix +
-                                 "\u00FC\u97F3_Mirror.mid\nsummary: " + (links.empty() ? "6" : "7") + " written, 0 refused\n";
-    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's outputs
-        const ToolRun folder = runTool("-j2 Mirror " + quoted(test::utf8FromPath(music)));
-        EXPECT_EQ(folder.exitStatus, 0);
-        EXPECT_EQ(folder.output, expected) << "run " << run;
-    }
-    // Song.mid and Song.midi share an output: the later input's is the one left.
-    EXPECT_EQ(test::readFile(dir.file("music/Song_Mirror.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
-    EXPECT_EQ(test::readFile(dir.file("music/A_Mirror.mid")), test::singleTrack({0x00, 0x90, 65, 0x40}));
+    const ToolRun folder = runTool("-j2 Mirror " + quoted(music.string()));
+    EXPECT_EQ(folder.exitStatus, 1);
+    EXPECT_EQ(folder.output, prefix + "A_Mirror.mid\n" + prefix + "Song_Mirror.mid\nrefused " + (music / "Song.midi").string() +
+                                 ": SAME OUTPUT AS " + (music / "Song.mid").string() + "\n" + prefix + "b_Mirror.mid\n" +
+                                 link + prefix + "sub" + kSeparator + "c.kar_Mirror.mid\nsummary: " +
+                                 (link.empty() ? "4" : "5") + " written, 1 refused (1 same output)\n");
+    EXPECT_EQ(test::readFile((music / "Song_Mirror.mid").string()), test::singleTrack({0x00, 0x90, 65, 0x40}));
+    EXPECT_EQ(test::readFile((music / "A_Mirror.mid").string()), test::singleTrack({0x00, 0x90, 65, 0x40}));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "outside" / "x_Mirror.mid"));
+
+    // Taken in anyway, outputs are still never read by the run that writes them.
+    const ToolRun all = runTool("--include-outputs Penta " + quoted(music.string()));
+    EXPECT_EQ(all.exitStatus, 1);
+    EXPECT_NE(all.output.find(prefix + "Song_Mirror_Penta.mid\nrefused " + (music / "Song_Penta.mid").string() + ": OUTPUT OF " +
+                              (music / "Song.mid").string() + "\n"), std::string::npos) << all.output;
+    EXPECT_NE(all.output.find(std::string("summary: ") + (link.empty() ? "9" : "11") + " written, 2 refused (1 same output, 1 output of another input)\n"), std::string::npos);
+}
+
+TEST(TransformToolTest, RefusalsNameTheirCauseAndTheFirstOfOneOutputIsWritten)
+{
+    TempDir dir;
+    test::writeFile(dir.file("Bach.mid"), test::singleTrack({0x00, 0x90, 62, 0x40}));
+    test::writeFile(dir.file(kBachAgain), test::singleTrack({0x00, 0x90, 64, 0x40}));
+    for (const char* name : {"song.txt", "dir.mid"})
+        test::writeFile(dir.file(name), test::singleTrack({}));
+    std::filesystem::create_directory(dir.path() / "dir_Mirror.mid");
+    const std::string bach = quoted(dir.file("Bach.mid"));
+    const std::string bachUpper = quoted(dir.file(kBachAgain));
+
+    const ToolRun run = runTool("-j4 Mirror " + bach + " " + bachUpper + " " + quoted(dir.file("song.txt")) + " " +
+                                quoted(dir.file("missing.mid")) + " " + quoted(dir.file("dir.mid")) + " " + bach);
+    EXPECT_EQ(run.exitStatus, 1);
+    const std::string sameAsBach = ": SAME OUTPUT AS " + dir.file("Bach.mid") + "\n";
+    EXPECT_EQ(run.output, "ok " + dir.file("Bach_Mirror.mid") + "\nrefused " + dir.file(kBachAgain) + sameAsBach +
+                              "refused " + dir.file("song.txt") + ": CANNOT READ MIDI FILE! (no \".MID\" in the name)\n" +
+                              "refused " + dir.file("missing.mid") + ": CANNOT READ MIDI FILE! (" + kNoSuchFile + ")\n" +
+                              "refused " + dir.file("dir.mid") + ": CANNOT WRITE MIDI FILE! (" + kFolderInTheWay + ")\n" +
+                              "refused " + dir.file("Bach.mid") + sameAsBach +
+                              "summary: 1 written, 5 refused (2 cannot read, 1 cannot write, 2 same output)\n");
+    EXPECT_EQ(test::readFile(dir.file("Bach_Mirror.mid")), test::singleTrack({0x00, 0x90, 58, 0x40}));
+    // A relative and an absolute spelling of one output are one output.
+    EXPECT_EQ(runShell(kChangeFolder + quoted(dir.path().string()) + " && " + quoted(toolPath()) + " Mirror Bach.mid " + bachUpper).output,
+              "ok Bach_Mirror.mid\nrefused " + dir.file(kBachAgain) + ": SAME OUTPUT AS Bach.mid\nsummary: 1 written, 1 refused (1 same output)\n");
+    EXPECT_EQ(runTool("mirror " + bachUpper + " " + bach).exitStatus, 1);
+    EXPECT_EQ(test::readFile(dir.file("Bach_Mirror.mid")), test::singleTrack({0x00, 0x90, 56, 0x40}));
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{kBachAgain, "Bach.mid", "Bach_Mirror.mid", "dir.mid", "dir_Mirror.mid",
+                                                    "song.txt"}));
 }
 
 TEST(TransformToolTest, UsageErrorsExitWithTwoAndWriteNothing)
@@ -194,6 +243,12 @@ TEST(TransformToolTest, UsageErrorsExitWithTwoAndWriteNothing)
     const ToolRun version = runTool("--version");
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.output.rfind("tonvex-transform (Tonvex) ", 0), 0u);
+    const ToolRun shortVersion = runTool("-v");
+    EXPECT_EQ(shortVersion.exitStatus, 0);
+    EXPECT_EQ(shortVersion.output, version.output);
+    // The window's button labels name presets too.
+    EXPECT_EQ(runTool("upside-D " + file + " && " + quoted(toolPath()) + " WHOLET " + file).exitStatus, 0);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"a.mid", "a_Upside.mid", "a_Whole.mid"}));
 }
 
 TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
@@ -218,26 +273,48 @@ TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
 // Under Wine, interrupt_test.sh interrupts the tool on a console instead: Wine delivers no
 // console control event to a program without one.
 #ifndef _WIN32
-TEST(TransformToolTest, AnInterruptedRunLeavesNoTemporaryFileAndEndsByTheSignal)
+TEST(TransformToolTest, AnInterruptedRunReportsWhatItWroteLeavesNoTemporaryFileAndEndsByTheSignal)
 {
     TempDir dir;
-    test::writeFile(dir.file("long.mid"), longSong(4000000));
-    std::string tool = TONVEX_TRANSFORM_TOOL;
-    std::string preset = "Mirror";
-    std::string input = dir.file("long.mid");
-    char* argv[] = {tool.data(), preset.data(), input.data(), nullptr};
+    constexpr int kFiles = 120;
+    test::writeFile(dir.file("f.mid"), longSong(250000));
+    for (int i = 1; i < kFiles; ++i)
+        std::filesystem::create_hard_link(dir.file("f.mid"), dir.file("f" + std::to_string(1000 + i) + ".mid"));
+    const auto outputs = [&dir] {
+        std::set<std::string> found;
+        for (const std::string& name : dir.entries())
+            if (name.ends_with("_Mirror.mid"))
+                found.insert(dir.file(name));
+        return found;
+    };
+    std::string args[] = {TONVEX_TRANSFORM_TOOL, "-j2", "Mirror", dir.path().string()};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), nullptr};
+    posix_spawn_file_actions_t actions; // the report goes beside the inputs, where no run takes it
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, dir.file("report").c_str(), O_WRONLY | O_CREAT, 0600);
     pid_t child = -1;
-    ASSERT_EQ(::posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ), 0);
+    ASSERT_EQ(::posix_spawn(&child, argv[0], &actions, nullptr, argv, environ), 0);
+    ::posix_spawn_file_actions_destroy(&actions);
 
-    // Interrupted once its temporary file stands beside the input.
+    // Interrupted a few files in, with most still to do.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (dir.entries().size() < 2 && std::chrono::steady_clock::now() < deadline)
+    while (outputs().size() < 4 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ::kill(child, SIGINT);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"long.mid"});
+
+    std::set<std::string> reported;
+    std::string line;
+    std::ifstream report(dir.file("report"));
+    while (std::getline(report, line) && line.rfind("ok ", 0) == 0)
+        reported.insert(line.substr(3));
+    EXPECT_EQ(reported, outputs());
+    EXPECT_EQ(line, "summary: interrupted, " + std::to_string(reported.size()) + " written, 0 refused, " +
+                        std::to_string(kFiles - reported.size()) + " not done");
+    EXPECT_LT(reported.size(), std::size_t{kFiles});
+    EXPECT_EQ(dir.entries().size(), kFiles + reported.size() + 1); // and no temporary file
 }
 #endif
 

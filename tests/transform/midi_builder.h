@@ -64,18 +64,18 @@ inline Bytes singleTrack(const Bytes& events)
     return concat({header(1, 0), track(events)});
 }
 
-inline Preset presetFor(int button)
+inline Preset presetFor(PresetId id)
 {
     Preset preset;
-    selectPreset(button, preset);
+    selectPreset(id, preset);
     return preset;
 }
 
-inline const int kMirror = 4;
-inline const int kReverse = 5;
-inline const int kUpside = 6;
-inline const int kWhole = 7;
-inline const int kPenta = 8;
+inline constexpr PresetId kMirror = PresetId::Mirror;
+inline constexpr PresetId kReverse = PresetId::Reverse;
+inline constexpr PresetId kUpside = PresetId::Upside;
+inline constexpr PresetId kWhole = PresetId::Whole;
+inline constexpr PresetId kPenta = PresetId::Penta;
 
 struct StreamOutcome {
     RunStatus status = RunStatus::CannotRead;
@@ -96,9 +96,9 @@ inline StreamOutcome runStream(const Bytes& input, const Preset& preset, const Y
     return outcome;
 }
 
-inline StreamOutcome runStream(const Bytes& input, int button)
+inline StreamOutcome runStream(const Bytes& input, PresetId id)
 {
-    return runStream(input, presetFor(button));
+    return runStream(input, presetFor(id));
 }
 
 } // namespace tonvex::test

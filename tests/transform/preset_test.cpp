@@ -31,11 +31,11 @@ TEST(PresetTest, EachButtonMapsTheMiddleOctaveAsItsTableSays)
 TEST(PresetTest, SuffixesAndReverseFlag)
 {
     const std::array<const char*, 5> suffixes{"_Mirror.mid", "_Reverse.mid", "_Upside.mid", "_Whole.mid", "_Penta.mid"};
-    for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button) {
+    for (std::size_t i = 0; i < kPresets.size(); ++i) {
         Preset preset;
-        ASSERT_TRUE(selectPreset(button, preset));
-        EXPECT_EQ(preset.OutSuffix, suffixes[button - kFirstPresetButton]);
-        EXPECT_EQ(preset.ReverseMode, button == test::kReverse);
+        selectPreset(kPresets[i].id, preset);
+        EXPECT_EQ(preset.OutSuffix, suffixes[i]);
+        EXPECT_EQ(preset.ReverseMode, kPresets[i].id == test::kReverse);
     }
 }
 
@@ -55,26 +55,17 @@ TEST(PresetTest, ReverseKeepsThePreviousTableAndIgnoresIt)
     EXPECT_EQ(preset.PitchMap, presetFor(test::kPenta).PitchMap);
 }
 
-TEST(PresetTest, IndicesOutsideTheTransformationButtonsSelectNothing)
+TEST(PresetTest, NamesAndWindowLabelsFindTheirPresetInAnyCase)
 {
-    for (const int button : {-1, 0, 3, 9, 100}) {
-        Preset preset = presetFor(test::kWhole);
-        EXPECT_FALSE(selectPreset(button, preset));
-        EXPECT_EQ(preset.OutSuffix, "_Whole.mid");
-        EXPECT_EQ(preset.PitchMap, presetFor(test::kWhole).PitchMap);
-    }
-}
-
-TEST(PresetTest, NamesMapToButtonsInAnyCase)
-{
-    EXPECT_EQ(presetButtonByName("Mirror"), test::kMirror);
-    EXPECT_EQ(presetButtonByName("reverse"), test::kReverse);
-    EXPECT_EQ(presetButtonByName("UPSIDE"), test::kUpside);
-    EXPECT_EQ(presetButtonByName("Whole"), test::kWhole);
-    EXPECT_EQ(presetButtonByName("Penta"), test::kPenta);
-    EXPECT_EQ(presetButtonByName("Pent"), -1);
-    EXPECT_EQ(presetButtonByName(""), -1);
-    EXPECT_EQ(presetButtonByName("Mirrors"), -1);
+    EXPECT_EQ(presetByName("Mirror"), test::kMirror);
+    EXPECT_EQ(presetByName("reverse"), test::kReverse);
+    EXPECT_EQ(presetByName("UPSIDE"), test::kUpside);
+    EXPECT_EQ(presetByName("upside-d"), test::kUpside);
+    EXPECT_EQ(presetByName("Whole"), test::kWhole);
+    EXPECT_EQ(presetByName("WHOLET"), test::kWhole);
+    EXPECT_EQ(presetByName("Penta"), test::kPenta);
+    for (const char* unknown : {"Pent", "", "Mirrors", "Upside-", "Whole T"})
+        EXPECT_EQ(presetByName(unknown), std::nullopt) << unknown;
 }
 
 TEST(TransformNoteTest, NamedNotes)
@@ -135,13 +126,13 @@ TEST(TransformNoteTest, ResultsOffTheKeyboardFoldByOctaves)
 
 TEST(TransformNoteTest, PercussionAndNonNotesAreNeverChanged)
 {
-    for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button) {
-        const Preset preset = presetFor(button);
+    for (const PresetInfo& info : kPresets) {
+        const Preset preset = presetFor(info.id);
         for (int byte = 0; byte <= 255; ++byte) {
             const auto value = static_cast<std::uint8_t>(byte);
-            EXPECT_EQ(TransformNote(preset, value, 10), value) << "button " << button << " note " << byte;
+            EXPECT_EQ(TransformNote(preset, value, 10), value) << info.name << " note " << byte;
             if (byte >= 128) {
-                EXPECT_EQ(TransformNote(preset, value, 1), value) << "button " << button << " byte " << byte;
+                EXPECT_EQ(TransformNote(preset, value, 1), value) << info.name << " byte " << byte;
             }
         }
     }

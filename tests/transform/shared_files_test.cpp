@@ -51,9 +51,9 @@ TEST_F(SharedFilesTest, EveryPresetChangesOnlyNoteNumbers)
     for (const auto& path : m_files) {
         const Bytes input = test::readFile(path.string());
         const test::Walk walk = test::walkMidiFile(input);
-        for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button) {
-            SCOPED_TRACE(path.string() + " button " + std::to_string(button));
-            const Preset preset = test::presetFor(button);
+        for (const PresetInfo& info : kPresets) {
+            SCOPED_TRACE(path.string() + " " + std::string(info.name));
+            const Preset preset = test::presetFor(info.id);
             const auto outcome = test::runStream(input, preset, [] { return true; }, 4093);
             ASSERT_EQ(outcome.status == RunStatus::Written, walk.readable);
             EXPECT_LE(outcome.output.size(), input.size());
@@ -93,8 +93,8 @@ TEST_F(SharedFilesTest, PercussionOnlyFilesComeOutIdentical)
             continue;
         ++checked;
         const Bytes copied(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(walk.consumed));
-        for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button)
-            EXPECT_EQ(test::runStream(input, button).output, copied) << path << " button " << button;
+        for (const PresetInfo& info : kPresets)
+            EXPECT_EQ(test::runStream(input, info.id).output, copied) << path << " " << info.name;
     }
     EXPECT_GT(checked, 0);
 }

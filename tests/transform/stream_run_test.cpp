@@ -172,9 +172,9 @@ TEST(StreamRunTest, DirectAndByteByByteCopiesAgreeOnLongMixedTracks)
     const Bytes oneTrack = mixedTrack(6000);
     const Bytes input = concat({header(3), oneTrack, oneTrack, oneTrack});
     const int allEvents = 3 * 6001;
-    for (int button = kFirstPresetButton; button <= kLastPresetButton; ++button) {
-        SCOPED_TRACE(button);
-        const Preset preset = test::presetFor(button);
+    for (const PresetInfo& info : kPresets) {
+        SCOPED_TRACE(info.name);
+        const Preset preset = test::presetFor(info.id);
         int calls = 0;
         const auto bytewise = runStream(input, preset, [&calls] { return ++calls > 0; }, 1);
         ASSERT_EQ(bytewise.status, RunStatus::Written);

@@ -179,7 +179,7 @@ TEST(MirrorTest, AWorkspaceServesManyRunsWithDifferentPresets)
     const struct {
         const char* name;
         const Bytes& bytes;
-        int button;
+        PresetId button;
     } runs[] = {{"long.mid", longSong, test::kMirror}, {"short.mid", kInput, test::kPenta},
                 {"broken.mid", kBroken, test::kPenta},  {"again.mid", kInput, test::kReverse},
                 {"long2.mid", longSong, test::kReverse}};

@@ -1,87 +1,107 @@
 #include "batch_input.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "file_path.h"
 #include "folder_listing.h"
-#include "midi_mark.h"
+#include "preset.h"
 #include "transformation_run.h"
 
 namespace tonvex::cli {
 
 namespace {
 
-// A regular file, or a link to one, whose name holds the mark.
-bool isMidiFile(const FolderEntry& entry)
+constexpr std::string_view kFolderEndings[] = {".mid", ".midi"};
+
+bool endsWithIgnoringCase(std::string_view name, std::string_view ending)
 {
-    return entry.kind == EntryKind::File &&
-           holdsMidiMark(std::string_view(entry.path).substr(fileNameStart(entry.path)));
+    if (name.size() < ending.size())
+        return false;
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    const std::string_view tail = name.substr(name.size() - ending.size());
+    return std::equal(tail.begin(), tail.end(), ending.begin(), ending.end(),
+                      [&lower](char a, char b) { return lower(a) == lower(b); });
 }
 
-void addFolder(const std::string& folder, std::vector<BatchInput>& found)
+bool takenFromFolder(std::string_view name, bool includeOutputs)
+{
+    const auto endsWith = [name](std::string_view ending) { return endsWithIgnoringCase(name, ending); };
+    if (std::none_of(std::begin(kFolderEndings), std::end(kFolderEndings), endsWith))
+        return false;
+    return includeOutputs ||
+           std::none_of(kPresets.begin(), kPresets.end(), [&](const PresetInfo& info) { return endsWith(info.suffix); });
+}
+
+// A regular file, or a link to one, with a name a folder run takes.
+bool isMidiFile(const FolderEntry& entry, bool includeOutputs)
+{
+    return entry.kind == EntryKind::File &&
+           takenFromFolder(std::string_view(entry.path).substr(fileNameStart(entry.path)), includeOutputs);
+}
+
+void addFolder(const std::string& folder, bool includeOutputs, std::vector<BatchInput>& found)
 {
     std::vector<FolderEntry> entries;
     const bool listed = listFolder(folder, entries);
     for (FolderEntry& entry : entries) {
         if (entry.kind == EntryKind::Folder)
-            addFolder(entry.path, found);
-        else if (isMidiFile(entry))
-            found.push_back({std::move(entry.path)});
+            addFolder(entry.path, includeOutputs, found);
+        else if (isMidiFile(entry, includeOutputs))
+            found.push_back({std::move(entry.path), BatchInput::Refusal::None, {}});
     }
     if (!listed)
-        found.push_back({folder, true});
+        found.push_back({folder, BatchInput::Refusal::UnreadableFolder, {}});
 }
 
-std::string comparable(const std::string& path)
+// Refuses every input whose output an earlier one writes, then every input another writes.
+// Paths compare as the file system tells files apart (on Windows, without letter case).
+void refuseClashes(std::vector<BatchInput>& batch, const std::string& outSuffix)
 {
-    return comparablePath(path);
+    std::unordered_map<std::string, std::size_t> writerOf;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (batch[i].refusal != BatchInput::Refusal::None)
+            continue;
+        const std::optional<std::string> output = outputFileName(batch[i].path, outSuffix);
+        if (!output)
+            continue;
+        const auto [writer, isNew] = writerOf.try_emplace(comparablePath(*output), i);
+        if (!isNew) {
+            batch[i].refusal = BatchInput::Refusal::SameOutput;
+            batch[i].detail = batch[writer->second].path;
+        }
+    }
+    for (BatchInput& input : batch) {
+        if (input.refusal != BatchInput::Refusal::None)
+            continue;
+        const auto writer = writerOf.find(comparablePath(input.path));
+        if (writer != writerOf.end()) {
+            input.refusal = BatchInput::Refusal::OutputOfAnother;
+            input.detail = batch[writer->second].path;
+        }
+    }
 }
 
 } // namespace
 
-std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, const std::string& outSuffix)
+std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, const std::string& outSuffix,
+                                      bool includeOutputs)
 {
-    std::vector<BatchInput> all;
+    std::vector<BatchInput> batch;
     for (const std::string& operand : operands) {
         if (!isFolder(operand)) {
-            all.push_back({operand});
+            batch.push_back({operand, BatchInput::Refusal::None, {}});
             continue;
         }
-        const std::size_t first = all.size();
-        addFolder(operand, all);
-        std::sort(all.begin() + static_cast<std::ptrdiff_t>(first), all.end(),
+        const std::size_t first = batch.size();
+        addFolder(operand, includeOutputs, batch);
+        std::sort(batch.begin() + static_cast<std::ptrdiff_t>(first), batch.end(),
                   [](const BatchInput& a, const BatchInput& b) { return a.path < b.path; });
     }
-
-    std::vector<std::optional<std::string>> outputs;
-    outputs.reserve(all.size());
-    std::unordered_set<std::string> written;
-    for (const BatchInput& input : all) {
-        std::optional<std::string> output;
-        if (!input.unreadableFolder) {
-            output = outputFileName(input.path, outSuffix);
-            if (output)
-                written.insert(*output = comparable(*output));
-        }
-        outputs.push_back(std::move(output));
-    }
-
-    std::vector<BatchInput> batch;
-    batch.reserve(all.size());
-    std::unordered_map<std::string, std::size_t> lastWriter;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (!all[i].unreadableFolder && written.contains(comparable(all[i].path)))
-            continue;
-        if (outputs[i]) {
-            const auto [at, isNew] = lastWriter.try_emplace(*outputs[i], batch.size());
-            if (!isNew)
-                all[i].sameOutputAs = std::exchange(at->second, batch.size());
-        }
-        batch.push_back(std::move(all[i]));
-    }
+    refuseClashes(batch, outSuffix);
     return batch;
 }
 

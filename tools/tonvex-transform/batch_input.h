@@ -1,27 +1,31 @@
 #pragma once
 
-#include <cstddef>
-#include <limits>
 #include <string>
 #include <vector>
 
 namespace tonvex::cli {
 
-// One entry of a batch: a file to transform, or a folder whose listing failed.
+// One entry of a batch: a file to transform, or an entry refused before anything is read.
 struct BatchInput {
-    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    enum class Refusal {
+        None,
+        UnreadableFolder, // a folder that could not be listed; detail is the system's reason
+        SameOutput,       // an earlier input writes the same output; detail is its path
+        OutputOfAnother,  // another input writes this file; detail is that input's path
+    };
 
     std::string path;
-    bool unreadableFolder = false;
-    // The last earlier input with the same output (Song.mid and Song.midi), which must be
-    // written first so that the later input's output is the one left; kNone if there is none.
-    std::size_t sameOutputAs = kNone;
+    Refusal refusal = Refusal::None;
+    std::string detail;
 };
 
-// The batch for `operands`: a file operand as given, a folder operand (links followed) as the
-// files under it whose names hold ".MID" in any case, sorted by path, with sub-folders but not
-// links to folders. Files another input's output would replace are left out, so a run never
-// reads what it writes.
-std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, const std::string& outSuffix);
+// The batch for `operands`. A file operand is taken as given. A folder operand stands for
+// the files under it, sub-folders included but not links to folders, whose names end in
+// ".mid" or ".midi" in any case, sorted by path; names ending in a preset's suffix are left
+// out unless `includeOutputs`, so presets can be run one after another over one folder.
+// An input whose output an earlier input writes, and an input that another input writes,
+// are refused, so a run neither overwrites its own outputs nor reads what it writes.
+std::vector<BatchInput> collectInputs(const std::vector<std::string>& operands, const std::string& outSuffix,
+                                      bool includeOutputs);
 
 } // namespace tonvex::cli

@@ -7,33 +7,67 @@ namespace tonvex::cli {
 namespace {
 
 constexpr char kUnreadableFolder[] = "CANNOT READ FOLDER!";
-constexpr char kCancelled[] = "cancelled";
+constexpr char kSameOutput[] = "SAME OUTPUT AS ";
+constexpr char kOutputOfAnother[] = "OUTPUT OF ";
+
+constexpr char kControlReplacement = '?';
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+// `text` with its control characters (a newline in a file name, say) shown as '?'.
+std::string printable(std::string_view text)
+{
+    std::string shown(text);
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < kFirstPrintable || byte == kDelete)
+            c = kControlReplacement;
+    }
+    return shown;
+}
 
 } // namespace
 
 void BatchReport::add(const BatchInput& input, const RunResult& result)
 {
-    ++m_total;
-    std::string reason;
-    if (input.unreadableFolder) {
+    switch (input.refusal) {
+    case BatchInput::Refusal::UnreadableFolder:
         ++m_unreadableFolders;
-        reason = kUnreadableFolder;
-    } else {
-        switch (result.status) {
-        case RunStatus::Written:
-            ++m_written;
-            std::fprintf(m_out, "ok %s\n", result.outFileName.c_str());
-            return;
-        case RunStatus::CannotRead: ++m_unreadable; break;
-        case RunStatus::CannotWrite: ++m_unwritable; break;
-        case RunStatus::Cancelled: ++m_cancelled; break;
-        }
-        reason = result.status == RunStatus::Cancelled ? kCancelled : failureMessage(result.status);
+        return refuse(input, kUnreadableFolder, input.detail);
+    case BatchInput::Refusal::SameOutput:
+        ++m_sameOutput;
+        return refuse(input, kSameOutput + printable(input.detail), {});
+    case BatchInput::Refusal::OutputOfAnother:
+        ++m_outputOfAnother;
+        return refuse(input, kOutputOfAnother + printable(input.detail), {});
+    case BatchInput::Refusal::None:
+        break;
     }
-    std::fprintf(m_out, "refused %s: %s\n", input.path.c_str(), reason.c_str());
+    switch (result.status) {
+    case RunStatus::Written:
+        ++m_written;
+        std::fprintf(m_out, "ok %s\n", printable(result.outFileName).c_str());
+        return;
+    case RunStatus::CannotRead:
+        ++m_unreadable;
+        return refuse(input, failureMessage(result.status), result.detail);
+    case RunStatus::CannotWrite:
+        ++m_unwritable;
+        return refuse(input, failureMessage(result.status), result.detail);
+    case RunStatus::Cancelled:
+        return;
+    }
 }
 
-void BatchReport::summarize()
+void BatchReport::refuse(const BatchInput& input, std::string_view reason, std::string_view detail)
+{
+    ++m_refused;
+    const std::string because = detail.empty() ? std::string() : " (" + printable(detail) + ")";
+    std::fprintf(m_out, "refused %s: %.*s%s\n", printable(input.path).c_str(), static_cast<int>(reason.size()),
+                 reason.data(), because.c_str());
+}
+
+void BatchReport::summarize(bool interrupted)
 {
     std::string why;
     const auto note = [&why](std::size_t count, const char* what) {
@@ -43,10 +77,15 @@ void BatchReport::summarize()
     note(m_unreadable, "cannot read");
     note(m_unwritable, "cannot write");
     note(m_unreadableFolders, "folder unreadable");
-    note(m_cancelled, "cancelled");
+    note(m_sameOutput, "same output");
+    note(m_outputOfAnother, "output of another input");
     if (!why.empty())
         why += ")";
-    std::fprintf(m_out, "summary: %zu written, %zu refused%s\n", m_written, m_total - m_written, why.c_str());
+    if (interrupted)
+        std::fprintf(m_out, "summary: interrupted, %zu written, %zu refused%s, %zu not done\n", m_written, m_refused,
+                     why.c_str(), m_inputCount - m_written - m_refused);
+    else
+        std::fprintf(m_out, "summary: %zu written, %zu refused%s\n", m_written, m_refused, why.c_str());
 }
 
 } // namespace tonvex::cli

@@ -7,6 +7,7 @@
 
 #include "file_path.h"
 #include "folder_listing.h"
+#include "host_system.h"
 
 namespace tonvex::cli {
 
@@ -18,6 +19,8 @@ constexpr std::size_t kResultsPerWakeUp = 32;
 constexpr std::size_t kPieceSize = 8;
 // How far a worker looks for a piece in a folder of its own before it shares one.
 constexpr std::size_t kLookAhead = 64;
+
+constexpr char kNoMidiMark[] = "no \".MID\" in the name";
 
 } // namespace
 
@@ -52,8 +55,13 @@ std::optional<RunResult> BatchRun::next(std::chrono::milliseconds timeout)
 void BatchRun::stop()
 {
     m_stopping = true;
-    wake(m_slotDone);
     m_workers.clear(); // joins
+}
+
+const RunResult* BatchRun::finishedResult(std::size_t index) const
+{
+    const Slot& slot = m_slots.at(index);
+    return slot.done && slot.result.status != RunStatus::Cancelled ? &slot.result : nullptr;
 }
 
 void BatchRun::cutPieces()
@@ -77,10 +85,8 @@ BatchRun::Piece* BatchRun::takePiece(const Piece* done)
         --m_workersInFolder[done->folder];
     while (m_firstUntaken < m_pieces.size() && m_pieces[m_firstUntaken].taken)
         ++m_firstUntaken;
-    if (m_firstUntaken == m_pieces.size() || m_stopping)
+    if (m_firstUntaken == m_pieces.size() || stopping())
         return nullptr;
-    // A folder's pieces are taken in input order, so an earlier input with the same output
-    // (always in the same folder) is taken before a later one waits for it.
     Piece* chosen = &m_pieces[m_firstUntaken];
     const std::size_t last = std::min(m_pieces.size(), m_firstUntaken + kLookAhead);
     for (std::size_t i = m_firstUntaken; i < last; ++i) {
@@ -99,38 +105,41 @@ void BatchRun::work()
 {
     RunWorkspace workspace;
     for (const Piece* piece = takePiece(nullptr); piece != nullptr; piece = takePiece(piece)) {
-        for (std::size_t index = piece->begin; index < piece->end && !m_stopping; ++index) {
+        for (std::size_t index = piece->begin; index < piece->end && !stopping(); ++index) {
             RunResult result;
             try {
                 result = runOne(index, workspace);
-            } catch (const std::exception&) { // out of memory for a path: that file cannot be written
-                result = {RunStatus::CannotWrite, {}};
+            } catch (const std::exception& error) { // out of memory for a path: that file cannot be written
+                result = {RunStatus::CannotWrite, {}, error.what()};
             }
             finish(index, std::move(result));
         }
     }
 }
 
+bool BatchRun::stopping() const
+{
+    return m_stopping.load(std::memory_order_relaxed) || m_cancel.load(std::memory_order_relaxed) != 0;
+}
+
 RunResult BatchRun::runOne(std::size_t index, RunWorkspace& workspace)
 {
     const BatchInput& input = m_inputs[index];
-    if (input.unreadableFolder)
-        return {RunStatus::CannotRead, {}};
-    if (input.sameOutputAs != BatchInput::kNone && !waitUntilDone(input.sameOutputAs))
-        return {RunStatus::Cancelled, {}};
-    const auto goOn = [this] {
-        return !m_stopping.load(std::memory_order_relaxed) && m_cancel.load(std::memory_order_relaxed) == 0;
-    };
-    return MIRRORInline(input.path, m_preset, goOn, workspace);
-}
-
-bool BatchRun::waitUntilDone(std::size_t index)
-{
-    std::unique_lock lock(m_mutex);
-    ++m_waitingWorkers;
-    m_slotDone.wait(lock, [&] { return m_slots[index].done || m_stopping; });
-    --m_waitingWorkers;
-    return !m_stopping;
+    if (input.refusal != BatchInput::Refusal::None)
+        return {RunStatus::CannotRead, {}, {}}; // reported from the input's refusal
+    if (!outputFileName(input.path, m_preset.OutSuffix))
+        return {RunStatus::CannotRead, {}, kNoMidiMark};
+    clearFileError();
+    RunResult result = MIRRORInline(input.path, m_preset, [this] { return !stopping(); }, workspace);
+    // The failed call's error outlives the run's clean-up, which only closes and removes.
+    std::string writeError = result.status == RunStatus::CannotWrite ? fileError() : std::string();
+    if (result.detail.empty()) {
+        if (result.status == RunStatus::CannotRead)
+            result.detail = openFailure(input.path);
+        else
+            result.detail = std::move(writeError);
+    }
+    return result;
 }
 
 void BatchRun::finish(std::size_t index, RunResult result)
@@ -143,8 +152,6 @@ void BatchRun::finish(std::size_t index, RunResult result)
     const std::size_t finished = ++m_finishedCount;
     if (finished % kResultsPerWakeUp == 0 || finished == m_slots.size())
         wake(m_handable);
-    if (m_waitingWorkers > 0)
-        wake(m_slotDone);
 }
 
 void BatchRun::wake(std::condition_variable& waiters)

@@ -21,8 +21,9 @@ namespace tonvex::cli {
 // creations and renames in one folder wait for each other in the kernel.
 class BatchRun {
 public:
-    // Starts min(jobs, inputs) workers at once. Files being written are cancelled as soon as
-    // `cancel` is not 0. `inputs`, `preset` and `cancel` must outlive the run.
+    // Starts min(jobs, inputs) workers at once. Files being written are cancelled, and no more
+    // are started, as soon as `cancel` is not 0. `inputs`, `preset` and `cancel` must outlive
+    // the run.
     BatchRun(const std::vector<BatchInput>& inputs, const Preset& preset, unsigned jobs, const std::atomic<int>& cancel);
     ~BatchRun();
     BatchRun(const BatchRun&) = delete;
@@ -39,6 +40,10 @@ public:
     // Cancels the files being written (their temporary files are removed), starts no more
     // and waits for the workers.
     void stop();
+
+    // After stop(): the result of input `index` (handed() or later) if its run came to an
+    // end of its own, written or refused; nullptr if it was cancelled or never started.
+    const RunResult* finishedResult(std::size_t index) const;
 
 private:
     struct Slot {
@@ -59,8 +64,8 @@ private:
     // when none is left.
     Piece* takePiece(const Piece* done);
     void work();
+    bool stopping() const;
     RunResult runOne(std::size_t index, RunWorkspace& workspace);
-    bool waitUntilDone(std::size_t index);
     void finish(std::size_t index, RunResult result);
     void wake(std::condition_variable& waiters);
 
@@ -73,11 +78,9 @@ private:
     std::size_t m_firstUntaken = 0; // pieces before it are all taken
     std::atomic<std::size_t> m_finishedCount{0};
     std::atomic<bool> m_stopping{false};
-    std::atomic<int> m_waitingWorkers{0};
     std::size_t m_handed = 0; // the calling thread's alone
     std::mutex m_mutex; // for the pieces and the condition variables
     std::condition_variable m_handable; // results are ready for the calling thread
-    std::condition_variable m_slotDone; // for workers waiting on an earlier input
     std::vector<std::jthread> m_workers;
 };
 

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 namespace tonvex::cli {
 
@@ -12,10 +13,14 @@ namespace {
 // More threads than this only wait on the disk.
 constexpr unsigned kMaxJobs = 1024;
 
+// Long options without a short one.
+constexpr int kIncludeOutputs = 256;
+
 constexpr option kLongOptions[] = {
     {"jobs", required_argument, nullptr, 'j'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
+    {"include-outputs", no_argument, nullptr, kIncludeOutputs},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -39,7 +44,7 @@ CommandLine parseCommandLine(int argc, char** argv)
 {
     CommandLine line;
     // ':' first: a missing argument comes back as ':' rather than '?', and getopt prints nothing.
-    static constexpr char kShortOptions[] = ":j:hV";
+    static constexpr char kShortOptions[] = ":j:hvV";
     opterr = 0;
     optind = 1;
     for (;;) {
@@ -54,6 +59,10 @@ CommandLine parseCommandLine(int argc, char** argv)
         case 'h':
             line.action = CommandLine::Action::Help;
             return line;
+        case kIncludeOutputs:
+            line.includeOutputs = true;
+            break;
+        case 'v':
         case 'V':
             line.action = CommandLine::Action::Version;
             return line;
@@ -67,8 +76,10 @@ CommandLine parseCommandLine(int argc, char** argv)
     if (optind >= argc)
         return usageError("no preset given");
     const std::string presetName = argv[optind++];
-    if (!selectPreset(presetButtonByName(presetName), line.preset))
+    const std::optional<PresetId> preset = presetByName(presetName);
+    if (!preset)
         return usageError("unknown preset '" + presetName + "'");
+    selectPreset(*preset, line.preset);
     if (optind >= argc)
         return usageError("no file or folder given");
     line.operands.assign(argv + optind, argv + argc);
@@ -82,18 +93,27 @@ std::string_view helpText()
            "Write each MIDI file transformed by PRESET beside it, as the Tonvex window does:\n"
            "Song.mid becomes Song_Mirror.mid, Song_Penta.mid, ...\n"
            "\n"
-           "PRESET is Mirror, Reverse, Upside, Whole or Penta, in any letter case.\n"
-           "A FOLDER stands for every file under it, sub-folders included, whose name holds\n"
-           "\".mid\" in any letter case, in byte order of their paths; links to folders are\n"
-           "not followed.\n"
+           "PRESET is Mirror, Reverse, Upside, Whole or Penta, or a window button's label\n"
+           "(Upside-D, WholeT), in any letter case.\n"
+           "A FILE is taken as given; its name must hold \".mid\" in any letter case.\n"
+           "A FOLDER stands for every file under it, sub-folders included, whose name ends\n"
+           "in \".mid\" or \".midi\" in any letter case, in byte order of their paths; links to\n"
+           "folders are not followed. Files named like an output of any preset (ending in\n"
+           "_Mirror.mid, _Reverse.mid, _Upside.mid, _Whole.mid or _Penta.mid) are left out,\n"
+           "so that presets can be run one after another over the same folder.\n"
+           "Two inputs that would write the same output: the first is written, the later\n"
+           "one refused; an input that another input writes is refused.\n"
            "\n"
-           "  -j, --jobs=N   transform N files at once (default: one per processor)\n"
-           "  -h, --help     show this help and exit\n"
-           "  -V, --version  show the version and exit\n"
+           "  -j, --jobs=N        transform N files at once (default: one per processor)\n"
+           "      --include-outputs\n"
+           "                      take files named like a preset's output from folders too\n"
+           "  -h, --help          show this help and exit\n"
+           "  -v, -V, --version   show the version and exit\n"
            "\n"
            "Prints \"ok OUTPUT\" or \"refused FILE: REASON\" per file in input order, then a\n"
            "summary line. Exit status: 0 when every file was written, 1 when any was refused\n"
-           "or could not be written, 2 for a usage error.\n";
+           "or could not be written, 2 for a usage error. Interrupted, it reports the files\n"
+           "it finished, says so in the summary and ends by the signal.\n";
 }
 
 } // namespace tonvex::cli

@@ -17,6 +17,7 @@ struct CommandLine {
     Preset preset;
     std::vector<std::string> operands; // files and folders in the order given
     unsigned jobs = 0;                 // files at once; 0 for one per processor
+    bool includeOutputs = false;       // folders also give files named like a preset's output
 };
 
 // Reads the options and operands; never prints or exits. `error` is set for a UsageError.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace tonvex::cli {
 
@@ -17,5 +18,16 @@ bool isTerminal(std::FILE* stream);
 // Nothing to do on POSIX.
 void useUtf8Output();
 void restoreConsole();
+
+// Why the file `path` (UTF-8) cannot be opened for reading, in the system's words; empty
+// when it can.
+std::string openFailure(const std::string& path);
+
+// Forgets this thread's last file error, so that fileError() tells of later calls only.
+void clearFileError();
+
+// The system's words for this thread's last failed file call since clearFileError(); empty
+// when none failed.
+std::string fileError();
 
 } // namespace tonvex::cli

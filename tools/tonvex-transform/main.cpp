@@ -33,22 +33,30 @@ int reportWriteError()
     return kSomeRefused;
 }
 
+// Reports every file finished before the workers stopped, since each one is on disk, then
+// the summary, and ends by `signal`.
+[[noreturn]] void endInterrupted(BatchRun& batch, const std::vector<BatchInput>& inputs, BatchReport& report,
+                                 ProgressLine& progress, int signal)
+{
+    batch.stop();
+    progress.clear();
+    for (std::size_t index = batch.handed(); index < inputs.size(); ++index)
+        if (const tonvex::RunResult* result = batch.finishedResult(index))
+            report.add(inputs[index], *result);
+    report.summarize(true);
+    std::fflush(stdout);
+    endBySignal(signal);
+}
+
 int run(const CommandLine& line)
 {
-    const std::vector<BatchInput> inputs = collectInputs(line.operands, line.preset.OutSuffix);
+    const std::vector<BatchInput> inputs = collectInputs(line.operands, line.preset.OutSuffix, line.includeOutputs);
     ProgressLine progress(inputs.size());
-    BatchReport report(stdout);
+    BatchReport report(stdout, inputs.size());
     BatchRun batch(inputs, line.preset, line.jobs != 0 ? line.jobs : processorCount(), interruption());
     while (!batch.finished()) {
         const std::size_t index = batch.handed();
         const std::optional<tonvex::RunResult> result = batch.next(kPollInterval);
-        // Checked after the wait, so that no file cancelled by the signal is reported.
-        if (const int signal = interruption()) {
-            batch.stop();
-            progress.clear();
-            std::fflush(stdout); // the files reported so far were written
-            endBySignal(signal);
-        }
         if (result) {
             progress.beforeOutput();
             report.add(inputs[index], *result);
@@ -57,10 +65,15 @@ int run(const CommandLine& line)
                 return reportWriteError();
             }
         }
+        if (const int signal = interruption())
+            endInterrupted(batch, inputs, report, progress, signal);
         progress.show(batch.handed());
     }
+    // A signal after the last file still ends the program by it, so that a calling loop stops.
+    if (const int signal = interruption())
+        endInterrupted(batch, inputs, report, progress, signal);
     progress.clear();
-    report.summarize();
+    report.summarize(false);
     if (std::fflush(stdout) != 0)
         return reportWriteError();
     return report.allWritten() ? kAllWritten : kSomeRefused;

@@ -5,6 +5,7 @@
 #include "fluid_driver_output.h"
 #include "fluid_segment.h"
 #include "fluid_segment_state.h"
+#include "midi_bytes.h"
 #include "pulse_output.h"
 
 namespace tonvex {
@@ -18,16 +19,12 @@ constexpr auto kReopenInterval = 500ms;
 // Tried when no PulseAudio server answers.
 constexpr const char* kFallbackDriver = "alsa";
 constexpr int kAllChannels = -1;     // FluidSynth's channel wildcard
-constexpr double kDefaultTempo = 120.0;
 constexpr float kMinMasterTempo = 0.01f;
 constexpr float kMaxMasterTempo = 100.0f;
 constexpr long kMinVolume = -10000;  // hundredths of a decibel: -100 dB is silence
 constexpr long kMaxVolume = 2000;
-// Channel message kinds SendMIDIPMSG passes on.
-constexpr int kNoteOff = 0x80;
-constexpr int kNoteOn = 0x90;
-constexpr int kProgramChange = 0xC0;
-constexpr int kPitchBend = 0xE0;
+// Where the second data byte of a pitch bend goes in its 14-bit value.
+constexpr int kPitchBendHighShift = 7;
 
 FluidSegment& fluidSegment(Segment& segment)
 {
@@ -160,7 +157,7 @@ std::unique_ptr<SegmentState> FluidPerformance::PlaySegmentEx(Segment& segment, 
 double FluidPerformance::GetTempo(MusicTime time)
 {
     requireOpen();
-    return m_song ? m_song->tempoAt(time) : kDefaultTempo;
+    return m_song ? m_song->tempoAt(time) : midi::kDefaultBeatsPerMinute;
 }
 
 void FluidPerformance::StopEx(Segment& segment, std::int64_t, std::uint32_t)
@@ -192,19 +189,22 @@ void FluidPerformance::SendMIDIPMSG(std::int64_t, std::uint32_t, int channel, in
     fluid_synth_t* synth = m_core->synth();
     if (channel < 0 || channel >= fluid_synth_count_midi_channels(synth))
         throw EngineError("no such channel");
-    if (data1 < 0 || data1 > 127 || data2 < 0 || data2 > 127)
+    if (data1 < 0 || data1 > midi::kDataBits || data2 < 0 || data2 > midi::kDataBits)
         throw EngineError("data byte out of range");
     int result = FLUID_FAILED;
-    switch (status & 0xF0) {
-    case kControlChange: result = fluid_synth_cc(synth, channel, data1, data2); break;
-    case kNoteOn: result = fluid_synth_noteon(synth, channel, data1, data2); break;
-    case kNoteOff: result = fluid_synth_noteoff(synth, channel, data1); break;
-    case kProgramChange: result = fluid_synth_program_change(synth, channel, data1); break;
-    case kPitchBend: result = fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7)); break;
+    const int type = status & midi::kTypeMask;
+    switch (type) {
+    case midi::kControlChange: result = fluid_synth_cc(synth, channel, data1, data2); break;
+    case midi::kNoteOn: result = fluid_synth_noteon(synth, channel, data1, data2); break;
+    case midi::kNoteOff: result = fluid_synth_noteoff(synth, channel, data1); break;
+    case midi::kProgramChange: result = fluid_synth_program_change(synth, channel, data1); break;
+    case midi::kPitchBend:
+        result = fluid_synth_pitch_bend(synth, channel, data1 | (data2 << kPitchBendHighShift));
+        break;
     default: throw EngineError("unsupported channel message");
     }
     // A note-off for a note that is not sounding is no failure.
-    if (result != FLUID_OK && (status & 0xF0) != kNoteOff)
+    if (result != FLUID_OK && type != midi::kNoteOff)
         throw EngineError("the synthesizer refused the message");
 }
 

@@ -33,7 +33,10 @@ bool isFolder(const std::string& path)
 
 std::string comparablePath(const std::string& path)
 {
-    return fs::path(path).lexically_normal().native();
+    // Absolute, as on Windows, so that "a.mid" and "/music/a.mid" compare equal in /music.
+    std::error_code error;
+    const fs::path full = path.empty() ? fs::path() : fs::absolute(path, error);
+    return (error ? fs::path(path) : full).lexically_normal().native();
 }
 
 } // namespace tonvex

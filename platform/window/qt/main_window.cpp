@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <algorithm>
+#include <optional>
 #include <cmath>
 #include <exception>
 #include <utility>
@@ -473,10 +474,10 @@ void MainWindow::describeControls()
     for (int i = 0; i < kButtonCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
         QString description = QString::fromLatin1(kButtonSpeech[i].description);
-        if (i >= kFirstPresetButton && i <= kLastPresetButton) {
-            const std::string_view preset = kPresetNames.at(static_cast<std::size_t>(i - kFirstPresetButton));
-            description += QStringLiteral("; writes the result beside the input, ending in _%1.mid")
-                               .arg(QString::fromLatin1(preset.data(), static_cast<qsizetype>(preset.size())));
+        if (const std::optional<PresetId> preset = presetOfButton(i)) {
+            const std::string_view suffix = presetInfo(*preset).suffix;
+            description += QStringLiteral("; writes the result beside the input, ending in %1")
+                               .arg(QString::fromLatin1(suffix.data(), static_cast<qsizetype>(suffix.size())));
         }
         m_buttons[index]->setAccessibleName(QString::fromLatin1(kButtonSpeech[i].name));
         m_buttons[index]->setAccessibleDescription(description);

@@ -1,9 +1,12 @@
 #include "host_system.h"
 
+#include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 #include <thread>
 
 namespace tonvex::cli {
@@ -24,5 +27,25 @@ bool isTerminal(std::FILE* stream)
 void useUtf8Output() {}
 
 void restoreConsole() {}
+
+std::string openFailure(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::generic_category().message(errno);
+    ::close(fd);
+    return {};
+}
+
+void clearFileError()
+{
+    errno = 0;
+}
+
+std::string fileError()
+{
+    const int error = errno;
+    return error != 0 ? std::generic_category().message(error) : std::string();
+}
 
 } // namespace tonvex::cli

@@ -8,17 +8,29 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
+
+#include "win32_path.h"
 
 namespace tonvex::cli {
 
 namespace {
 
-// The console's output code page before useUtf8Console(); 0 while unchanged. The console
+// The console's output code page before useUtf8Output(); 0 while unchanged. The console
 // outlives the program, and the shell that started it keeps writing in its own code page.
 UINT g_previousCodePage = 0;
 
 constexpr std::size_t kConsoleBuffer = 16 * 1024;
+
+// The message without the line break and full stop Windows ends it with, to sit in brackets.
+std::string systemMessage(DWORD error)
+{
+    std::string message = std::system_category().message(static_cast<int>(error));
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
 
 } // namespace
 
@@ -63,6 +75,30 @@ void restoreConsole()
     if (g_previousCodePage != 0)
         ::SetConsoleOutputCP(g_previousCodePage);
     g_previousCodePage = 0;
+}
+
+std::string openFailure(const std::string& path)
+{
+    const std::wstring wide = win32Path(path);
+    if (wide.empty())
+        return systemMessage(ERROR_INVALID_NAME);
+    const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return systemMessage(::GetLastError());
+    ::CloseHandle(file);
+    return {};
+}
+
+void clearFileError()
+{
+    ::SetLastError(ERROR_SUCCESS);
+}
+
+std::string fileError()
+{
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? systemMessage(error) : std::string();
 }
 
 } // namespace tonvex::cli

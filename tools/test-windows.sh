@@ -10,6 +10,13 @@ dir=${1:-build-windows}
 source "$top/tools/wine-env.sh"
 wine_env "$dir"
 trap wine_end EXIT
+# The window tests need a display; tools/test.sh has started one already.
+if [ -z "${DISPLAY:-}" ]; then
+  # shellcheck source=tools/test-services.sh
+  source "$top/tools/test-services.sh"
+  start_test_services
+  trap 'wine_end; stop_test_services' EXIT
+fi
 "$top/tools/setup.sh"
 wine_keep_alive
 # The benchmarks are built too: they must compile, but running them is not a test.

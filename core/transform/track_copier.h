@@ -15,9 +15,13 @@ namespace tonvex {
 
 // Copies one track chunk from its identifier to its end-of-track event, every note number
 // passed through TransformNote, every event keeping its byte length. Alien chunks met where
-// the track should begin are copied unchanged first. Returns Written once the end-of-track
-// event is written; CannotRead for malformed or cut-off input, CannotWrite when the sink
-// failed, Cancelled when `yield` (called before every event) returned false.
+// the track should begin are copied unchanged first. A chunk without an end-of-track event
+// ends where its length field says, when an event ends there and the next track chunk or the
+// end of the input follows; the bytes looked at for that stay in state.Ahead for the next
+// call. Returns Written once the chunk is complete, leaving its declared end in
+// state.TrackEnd; CannotRead for malformed or cut-off input, with the cause in
+// state.Refusal; CannotWrite when the sink failed; Cancelled when `yield` (called before
+// every event) returned false.
 RunStatus CopyTrackChunk(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset,
                          const YieldHook& yield);
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "byte_sink.h"
 #include "byte_source.h"
@@ -15,36 +17,47 @@
 #include "preset.h"
 #include "run_state.h"
 #include "run_status.h"
+#include "track_copier_input.h"
 
 namespace tonvex::detail {
 
 // A hook for runs without one: every event goes on.
 inline constexpr auto kGoOn = [] { return true; };
 
+// The refusal texts, short and lower-case: "meta type 0x80 at byte 1234".
+std::string describeAt(const char* what, std::uint64_t offset);
+std::string describeByteAt(const char* what, std::uint8_t value, std::uint64_t offset);
+
 // Copies one track chunk for CopyTrackChunk, calling `Hook` (callable as bool()) before every
 // event. Templated on the hook so that the compiler can inline it into the copy loops; the
 // hook is taken by reference and must outlive the copier.
-// Reads by the Standard MIDI File rules, strictly, event by event up to the end of track.
+// Reads by the Standard MIDI File rules, event by event up to the end of track. A track chunk
+// also ends without an end-of-track event where its length field says, when an event ends
+// there and the next track chunk or the end of the input follows.
 template <class Hook>
 class TrackCopier {
 public:
     TrackCopier(ByteSource& in, ByteSink& out, RunState& state, const Preset& preset, const NoteTable& table,
                 Hook& yield)
-        : m_in(in), m_out(out), m_state(state), m_preset(preset), m_table(table), m_yield(yield)
+        : m_in(in, state.Ahead), m_out(out), m_state(state), m_preset(preset), m_table(table), m_yield(yield)
     {
     }
 
     RunStatus copyChunk()
     {
         for (;;) {
+            const std::uint64_t start = m_in.position();
             ChunkId id{};
-            for (std::uint8_t& byte : id) {
-                if (!m_in.get(byte))
-                    return RunStatus::CannotRead;
-            }
+            std::size_t got = 0;
+            while (got < id.size() && m_in.get(id[got]))
+                ++got;
+            if (got == 0)
+                return refuse(describeAt("missing track at byte", start));
+            if (got < id.size())
+                return refuse(describeAt("truncated chunk at byte", start));
             const bool isTrack = id == midi::kTrackId;
             if (!isTrack && !isAlienChunkId(id))
-                return RunStatus::CannotRead;
+                return refuse(describeAt("not a chunk at byte", start));
             if (!isTrack && !proceed()) // an alien chunk may be long: let the caller's events run
                 return m_stop;
             for (const std::uint8_t byte : id)
@@ -53,13 +66,15 @@ public:
             for (int i = 0; i < 4; ++i) {
                 std::uint8_t byte = 0;
                 if (!copy(byte))
-                    return RunStatus::CannotRead;
+                    return refuse(describeAt("truncated chunk at byte", start));
                 length = (length << 8) | byte;
             }
-            if (isTrack)
+            if (isTrack) {
+                m_state.TrackEnd = m_in.position() + length;
                 return copyEvents();
-            if (!copyBytes(length))
-                return RunStatus::CannotRead;
+            }
+            if (m_in.copyTo(m_out, length) != length)
+                return refuse(describeAt("truncated chunk at byte", start));
         }
     }
 
@@ -76,6 +91,12 @@ private:
         return id != midi::kTrackId;
     }
 
+    RunStatus refuse(std::string why)
+    {
+        m_state.Refusal = std::move(why);
+        return RunStatus::CannotRead;
+    }
+
     // Calls the yield hook and checks the sink; false (with m_stop set) when the copy must end.
     bool proceed()
     {
@@ -88,6 +109,15 @@ private:
             return false;
         }
         return true;
+    }
+
+    // At the chunk's declared end, between two events: whether the next track chunk or the
+    // end of the input follows, so that the chunk ends here.
+    bool chunkEndsHere()
+    {
+        ChunkId next{};
+        const std::size_t found = m_in.peek(next.data(), next.size());
+        return found == 0 || (found == next.size() && next == midi::kTrackId);
     }
 
     bool copy(std::uint8_t& byte)
@@ -104,34 +134,21 @@ private:
         return copy(byte);
     }
 
-    bool copyBytes(std::uint64_t count)
-    {
-        for (; count > 0; --count) {
-            if (!copy())
-                return false;
-        }
-        return true;
-    }
+    enum class Quantity { Read, TooLong, Cut };
 
-    // Copies a variable-length quantity byte for byte; false past four bytes or at the end.
-    bool copyQuantity(std::uint32_t& value)
+    // Copies a variable-length quantity byte for byte.
+    Quantity copyQuantity(std::uint32_t& value)
     {
         value = 0;
         for (int i = 0; i < midi::kMaxQuantityBytes; ++i) {
             std::uint8_t byte = 0;
             if (!copy(byte))
-                return false;
+                return Quantity::Cut;
             value = (value << 7) | (byte & midi::kDataBits);
             if ((byte & midi::kStatusBit) == 0)
-                return true;
+                return Quantity::Read;
         }
-        return false;
-    }
-
-    bool copyQuantity()
-    {
-        std::uint32_t ignored = 0;
-        return copyQuantity(ignored);
+        return Quantity::TooLong;
     }
 
     // The data bytes of a channel message whose status is `status`, the first one given.
@@ -141,19 +158,36 @@ private:
         return midi::channelDataBytes(status) == 1 || copy();
     }
 
-    bool copyLengthPrefixed()
+    // The length and data of a sysex or meta event starting at `eventStart`; false with the
+    // refusal set when they are malformed or cut off.
+    bool copyLengthPrefixed(std::uint64_t eventStart)
     {
+        const std::uint64_t at = m_in.position();
         std::uint32_t length = 0;
-        return copyQuantity(length) && copyBytes(length);
+        const Quantity quantity = copyQuantity(length);
+        if (quantity == Quantity::TooLong) {
+            refuse(describeAt("length over four bytes at byte", at));
+            return false;
+        }
+        if (quantity == Quantity::Cut || m_in.copyTo(m_out, length) != length) {
+            refuse(describeAt("truncated track at byte", eventStart));
+            return false;
+        }
+        return true;
     }
 
     // Copies events straight from the input window to the output buffer, as the byte-by-byte
-    // path below would, while both hold the next event whole (see DirectCopy::run). The caller has yielded for the first event; the hook is called before each further
-    // one (with the sink unchanged in between, so it cannot fail there). Other means that the
+    // path below would, while both hold the next event whole (see DirectCopy::run) and it
+    // starts before the chunk's declared end, where the byte-by-byte path looks ahead. The
+    // caller has yielded for the first event; the hook is called before each further one
+    // (with the sink unchanged in between, so it cannot fail there). Other means that the
     // event next is to be copied byte by byte, its hook call done.
     DirectCopy::Stop copyChannelEventsDirectly()
     {
-        const std::span<const std::uint8_t> window = m_in.window();
+        std::span<const std::uint8_t> window = m_in.window();
+        const std::uint64_t at = m_in.position();
+        if (at < m_state.TrackEnd && m_state.TrackEnd - at < window.size())
+            window = window.first(static_cast<std::size_t>(m_state.TrackEnd - at));
         if (window.size() < DirectCopy::kBlock)
             return DirectCopy::Stop::Other;
         const std::span<std::uint8_t> room = m_out.reserve(DirectCopy::kBlock);
@@ -177,8 +211,13 @@ private:
     {
         bool yielded = false; // the hook has been called for the next event
         for (;;) {
-            if (!yielded && !proceed())
-                return m_stop;
+            // A direct copy that yielded stopped short of the declared end: no look needed.
+            if (!yielded) {
+                if (m_in.position() == m_state.TrackEnd && chunkEndsHere())
+                    return m_out.failed() ? RunStatus::CannotWrite : RunStatus::Written;
+                if (!proceed())
+                    return m_stop;
+            }
             yielded = false;
             switch (copyChannelEventsDirectly()) {
             case DirectCopy::Stop::Refused:
@@ -188,16 +227,27 @@ private:
             case DirectCopy::Stop::Other:
                 break;
             }
-            if (!copyQuantity()) // delta time
-                return RunStatus::CannotRead;
+            const std::uint64_t start = m_in.position();
+            std::uint32_t delta = 0;
+            switch (copyQuantity(delta)) {
+            case Quantity::Read:
+                break;
+            case Quantity::TooLong:
+                return refuse(describeAt("delta time over four bytes at byte", start));
+            case Quantity::Cut:
+                return refuse(describeAt("truncated track at byte", start));
+            }
+            const std::uint64_t statusAt = m_in.position();
             std::uint8_t status = 0;
             if (!m_in.get(status))
-                return RunStatus::CannotRead;
+                return refuse(describeAt("truncated track at byte", start));
 
             if ((status & midi::kStatusBit) == 0) {
                 // Running status: `status` is the first data byte of a repeated message.
-                if (m_state.RunningStatus == 0 || !copyChannelData(m_state.RunningStatus, status))
-                    return RunStatus::CannotRead;
+                if (m_state.RunningStatus == 0)
+                    return refuse(describeAt("running status without a status at byte", statusAt));
+                if (!copyChannelData(m_state.RunningStatus, status))
+                    return refuse(describeAt("truncated track at byte", start));
             } else if (status < midi::kSysEx) {
                 m_state.RunningStatus = status;
                 m_state.LastStatusIsNote = status < midi::kPolyPressure;
@@ -205,25 +255,31 @@ private:
                 m_out.put(status);
                 std::uint8_t first = 0;
                 if (!m_in.get(first) || !copyChannelData(status, first))
-                    return RunStatus::CannotRead;
+                    return refuse(describeAt("truncated track at byte", start));
             } else if (status == midi::kSysEx || status == midi::kSysExEscape) {
                 m_out.put(status);
-                if (!copyLengthPrefixed())
+                if (!copyLengthPrefixed(start))
                     return RunStatus::CannotRead;
             } else if (status == midi::kMeta) {
                 m_out.put(status);
+                const std::uint64_t typeAt = m_in.position();
                 std::uint8_t type = 0;
-                if (!copy(type) || !midi::isAcceptedMetaType(type) || !copyLengthPrefixed())
+                if (!copy(type))
+                    return refuse(describeAt("truncated track at byte", start));
+                if (!midi::isAcceptedMetaType(type))
+                    return refuse(describeByteAt("meta type", type, typeAt));
+                if (!copyLengthPrefixed(start))
                     return RunStatus::CannotRead;
                 if (type == midi::kMetaEndOfTrack)
                     return m_out.failed() ? RunStatus::CannotWrite : RunStatus::Written;
             } else {
-                return RunStatus::CannotRead; // system common and real-time bytes have no place in a file
+                // System common and real-time bytes have no place in a file.
+                return refuse(describeByteAt("status", status, statusAt));
             }
         }
     }
 
-    ByteSource& m_in;
+    CopierInput m_in;
     ByteSink& m_out;
     RunState& m_state;
     const Preset& m_preset;

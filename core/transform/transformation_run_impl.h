@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -8,10 +10,14 @@
 #include "preset.h"
 #include "run_workspace.h"
 #include "stream_run_impl.h"
+#include "stream_run_scout.h"
 #include "temporary_file.h"
 #include "transformation_run.h"
 
 namespace tonvex::detail {
+
+// The second reader a run opens, if at all, to look ahead of the copy: a small buffer.
+inline constexpr std::size_t kLookAheadBufferSize = 16 * 1024;
 
 // MIRROR with any hook callable as bool(), called by reference before every event.
 template <class Hook>
@@ -19,18 +25,26 @@ RunResult mirror(const std::string& inFileName, const Preset& preset, Hook& yiel
 {
     const std::optional<std::string> outFileName = outputFileName(inFileName, preset.OutSuffix);
     if (!outFileName)
-        return {RunStatus::CannotRead, {}};
+        return {RunStatus::CannotRead, {}, {}};
     FileByteSource in(inFileName, workspace.inputBuffer());
     if (!in.isOpen())
-        return {RunStatus::CannotRead, {}};
+        return {RunStatus::CannotRead, {}, {}}; // the caller asks the system why
+    const ReaderOpener openAgain = [&inFileName]() -> std::unique_ptr<ByteSource> {
+        auto reader = std::make_unique<FileByteSource>(inFileName, kLookAheadBufferSize);
+        if (!reader->isOpen())
+            return nullptr;
+        return reader;
+    };
     TemporaryFile temporary(*outFileName);
     FileByteSink out(temporary, workspace.outputBuffer());
-    const RunStatus status = detail::transformStream(in, out, preset, workspace.noteTable(preset), yield);
+    std::string refusal;
+    const RunStatus status =
+        detail::transformStream(in, out, preset, workspace.noteTable(preset), yield, openAgain, &refusal);
     if (status != RunStatus::Written)
-        return {status, {}};
+        return {status, {}, refusal};
     if (!temporary.commit())
-        return {RunStatus::CannotWrite, {}};
-    return {RunStatus::Written, *outFileName};
+        return {RunStatus::CannotWrite, {}, {}};
+    return {RunStatus::Written, *outFileName, {}};
 }
 
 } // namespace tonvex::detail

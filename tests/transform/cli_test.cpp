@@ -146,7 +146,7 @@ TEST_P(TransformToolJobsTest, ReportsEachFileInInputOrderAndFailsIfAnyIsRefused)
                                   " " + quoted(dir.file("c \u00FC\u97F3.mid")));
     EXPECT_EQ(mixed.exitStatus, 1);
     EXPECT_EQ(mixed.output, "ok " + dir.file("a_Penta.mid") + "\nrefused " + dir.file("b.mid") +
-                                ": CANNOT READ MIDI FILE!\nok " + dir.file("c \u00FC\u97F3_Penta.mid") +
+                                ": CANNOT READ MIDI FILE! (status 0xf4 at byte 23)\nok " + dir.file("c \u00FC\u97F3_Penta.mid") +
                                 "\nsummary: 2 written, 1 refused (1 cannot read)\n");
     EXPECT_EQ(test::readFile(dir.file("c \u00FC\u97F3_Penta.mid")), test::singleTrack({0x00, 0x90, 60, 0x40}));
 

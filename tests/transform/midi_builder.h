@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,15 +82,18 @@ struct StreamOutcome {
     RunStatus status = RunStatus::CannotRead;
     Bytes output;
     std::uint64_t consumed = 0; // input bytes the run read
+    std::string refusal;
 };
 
+// The run with a second reader of the input in windows of the same size.
 inline StreamOutcome runStream(const Bytes& input, const Preset& preset, const YieldHook& yield = {},
                                std::size_t window = static_cast<std::size_t>(-1))
 {
     MemoryByteSource in(input, window);
     MemoryByteSink out;
     StreamOutcome outcome;
-    outcome.status = transformStream(in, out, preset, yield);
+    const ReaderOpener openAgain = [&input, window] { return std::make_unique<MemoryByteSource>(input, window); };
+    outcome.status = transformStream(in, out, preset, yield, openAgain, &outcome.refusal);
     out.flush();
     outcome.output = out.bytes();
     outcome.consumed = in.position();

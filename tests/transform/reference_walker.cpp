@@ -49,6 +49,14 @@ private:
         return true;
     }
 
+    bool trackAt(std::size_t at) const
+    {
+        return m_file.size() - at >= 4 && bigEndian(at, 4) == 0x4D54726B; // "MTrk"
+    }
+
+    // Where a chunk may end by its length: before the next track chunk or at the file's end.
+    bool chunkMayEndAt(std::uint64_t at) const { return at == m_file.size() || (at < m_file.size() && trackAt(at)); }
+
     bool walkFile(Walk& walk)
     {
         if (!has(14) || m_file[0] != 'M' || m_file[1] != 'T' || m_file[2] != 'h' || m_file[3] != 'd')
@@ -63,26 +71,51 @@ private:
         for (std::uint32_t done = 0; done < tracks;) {
             if (!has(8))
                 return false;
-            const bool isTrack = bigEndian(m_at, 4) == 0x4D54726B; // "MTrk"
             const std::uint32_t length = bigEndian(m_at + 4, 4);
             bool printable = true;
             for (int i = 0; i < 4; ++i)
                 printable = printable && m_file[m_at + i] >= 0x20 && m_file[m_at + i] <= 0x7E;
-            m_at += 8;
-            if (isTrack) {
-                if (!walkEvents(walk))
+            if (trackAt(m_at)) {
+                if (!walkTrack(walk))
                     return false;
                 ++done;
-            } else if (!printable || !skip(length)) {
+            } else if (!printable || !skip(8 + std::uint64_t{length})) {
                 return false;
             }
         }
+        // Further track chunks that read cleanly count as tracks; the rest is copied as it is.
+        for (;;) {
+            const Walker before = *this;
+            const std::size_t notes = walk.notes.size();
+            if (!trackAt(m_at) || !walkTrack(walk)) {
+                *this = before;
+                walk.notes.resize(notes);
+                break;
+            }
+        }
+        m_at = m_file.size();
         return true;
     }
 
-    bool walkEvents(Walk& walk)
+    // The track chunk at m_at, leaving m_at where the next chunk begins.
+    bool walkTrack(Walk& walk)
+    {
+        if (!has(8))
+            return false;
+        const std::uint64_t end = m_at + 8 + std::uint64_t{bigEndian(m_at + 4, 4)};
+        m_at += 8;
+        if (!walkEvents(walk, end))
+            return false;
+        if (m_at < end && chunkMayEndAt(end) && !trackAt(m_at))
+            m_at = static_cast<std::size_t>(end);
+        return true;
+    }
+
+    bool walkEvents(Walk& walk, std::uint64_t end)
     {
         for (;;) {
+            if (m_at == end && chunkMayEndAt(end))
+                return true;
             if (!quantity() || !has(1))
                 return false;
             std::uint8_t status = m_file[m_at];

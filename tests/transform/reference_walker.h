@@ -11,7 +11,7 @@ namespace tonvex::test {
 // independently of the streaming copier, to check it against.
 struct Walk {
     bool readable = false;
-    std::size_t consumed = 0; // bytes up to the end of the last counted track
+    std::size_t consumed = 0; // bytes read: the whole file when readable
     struct Note {
         std::size_t offset; // of the note-number byte
         int channel;        // 1..16

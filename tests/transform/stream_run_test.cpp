@@ -26,14 +26,67 @@ TEST(StreamRunTest, TracksAreCopiedInOrderWithTheirLengths)
               concat({header(3), track({0x00, 0xFF, 0x03, 0x01, 'A'}), track(kNotesMirrored), track({0x00, 0xC1, 0x05})}));
 }
 
-TEST(StreamRunTest, OnlyTheCountedTracksAreCopied)
+// Mirror writes `input` as `expected`, reading all of it, however the input arrives.
+void expectWrittenWhole(const Bytes& input, const Bytes& expected)
 {
-    // One track announced, two present, trailing garbage: the rest is neither read nor written.
-    const Bytes input = concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}});
-    const auto outcome = runStream(input, test::kMirror);
-    ASSERT_EQ(outcome.status, RunStatus::Written);
-    EXPECT_EQ(outcome.output, concat({header(1), track(kNotesMirrored)}));
-    EXPECT_EQ(outcome.consumed, outcome.output.size());
+    for (const std::size_t window : {std::size_t{1}, std::size_t{3}, std::size_t{61}, static_cast<std::size_t>(-1)}) {
+        const auto outcome = runStream(input, test::presetFor(test::kMirror), {}, window);
+        ASSERT_EQ(outcome.status, RunStatus::Written) << window;
+        EXPECT_EQ(outcome.output, expected) << window;
+        EXPECT_EQ(outcome.consumed, input.size()) << window;
+    }
+}
+
+TEST(StreamRunTest, WhatFollowsTheCountedTracksIsKept)
+{
+    // Further track chunks that read cleanly are transformed; trailing bytes stay.
+    expectWrittenWhole(concat({header(1), track(kNotes), track(kNotes), Bytes{0x01, 0x02}}),
+                       concat({header(1), track(kNotesMirrored), track(kNotesMirrored), Bytes{0x01, 0x02}}));
+    expectWrittenWhole(concat({header(0), track(kNotes)}), concat({header(0), track(kNotesMirrored)}));
+    // From the first chunk that is not a readable track chunk, nothing more is transformed.
+    const Bytes broken = track({0x00, 0x90, 61, 0x40, 0x00, 0xFF, 0x80, 0x00}); // refused meta type
+    expectWrittenWhole(concat({header(1), track(kNotes), track(kNotes), broken, track(kNotes)}),
+                       concat({header(1), track(kNotesMirrored), track(kNotesMirrored), broken, track(kNotes)}));
+    const Bytes alien = chunk("XFIH", {0x01});
+    expectWrittenWhole(concat({header(1), track(kNotes), alien, track(kNotes)}), concat({header(1), track(kNotesMirrored), alien, track(kNotes)}));
+    Bytes cut = track(kNotes);
+    cut.resize(10);
+    expectWrittenWhole(concat({header(1), track(kNotes), cut}), concat({header(1), track(kNotesMirrored), cut}));
+}
+
+TEST(StreamRunTest, TrackChunksEndByTheirLengthWhereATrackOrTheFileFollows)
+{
+    expectWrittenWhole(concat({header(1), chunk("MTrk", kNotes)}), concat({header(1), chunk("MTrk", kNotesMirrored)}));
+    expectWrittenWhole(concat({header(2), chunk("MTrk", kNotes), track(kNotes)}),
+                       concat({header(2), chunk("MTrk", kNotesMirrored), track(kNotesMirrored)}));
+    expectWrittenWhole(concat({header(2), chunk("MTrk", {}), track(kNotes)}), concat({header(2), chunk("MTrk", {}), track(kNotesMirrored)}));
+    expectWrittenWhole(concat({header(1), chunk("MTrk", {})}), concat({header(1), chunk("MTrk", {})}));
+    // Events go on past a declared end that neither a track chunk nor the end follows.
+    expectWrittenWhole(concat({header(1), chunk("MTrk", {0x00, 0x90, 61, 0x40}), Bytes{0x20, 61, 0x00}, test::kEndOfTrack}),
+                       concat({header(1), chunk("MTrk", {0x00, 0x90, 59, 0x40}), Bytes{0x20, 59, 0x00}, test::kEndOfTrack}));
+    // A declared end inside an event is no end.
+    const Bytes cutInside = concat({header(1), test::ascii("MTrk"), test::bigEndian(3, 4), Bytes{0x00, 0x90, 61, 0x40}});
+    EXPECT_EQ(runStream(cutInside, test::kMirror).status, RunStatus::CannotRead);
+}
+
+TEST(StreamRunTest, BytesAfterEndOfTrackAreKeptWhereTheDeclaredEndIsConfirmed)
+{
+    // A track chunk whose length field counts `gap` after its end-of-track event.
+    const auto gapped = [](const Bytes& events, const Bytes& gap) { return chunk("MTrk", concat({events, test::kEndOfTrack, gap})); };
+    const Bytes zeros(4, 0x00);
+    expectWrittenWhole(concat({header(2), gapped(kNotes, zeros), track(kNotes)}),
+                       concat({header(2), gapped(kNotesMirrored, zeros), track(kNotesMirrored)}));
+    const Bytes note{0x00, 0x90, 61, 0x40}; // no event of the track: not transformed
+    expectWrittenWhole(concat({header(1), gapped(kNotes, note)}), concat({header(1), gapped(kNotesMirrored, note)}));
+    const Bytes text(300, 'a'); // would read as an alien chunk right after the event
+    expectWrittenWhole(concat({header(2), gapped(kNotes, text), track(kNotes)}),
+                       concat({header(2), gapped(kNotesMirrored, text), track(kNotesMirrored)}));
+    // A track chunk right after the event is the next track, whatever the length says.
+    expectWrittenWhole(concat({header(2), gapped(kNotes, track(kNotes))}), concat({header(2), gapped(kNotesMirrored, track(kNotesMirrored))}));
+    // A declared end inside the bytes after the event confirms nothing: they begin the next chunk.
+    Bytes unconfirmed = concat({header(2), gapped(kNotes, zeros), track(kNotes)});
+    unconfirmed[14 + 7] -= 2;
+    EXPECT_EQ(runStream(unconfirmed, test::kMirror).refusal, "not a chunk at byte 33");
 }
 
 TEST(StreamRunTest, TrackCountIsTheWholeSixteenBitField)
@@ -78,8 +131,7 @@ TEST(StreamRunTest, AlienChunksAreCopiedWhereTheyStandAndNotCounted)
     const Bytes input = concat({header(2), alien, track(kNotes), chunk("Ab z", {}), track(kNotes), alien});
     const auto outcome = runStream(input, test::kMirror);
     ASSERT_EQ(outcome.status, RunStatus::Written);
-    // The alien chunk after the last counted track is not reached.
-    EXPECT_EQ(outcome.output, concat({header(2), alien, track(kNotesMirrored), chunk("Ab z", {}), track(kNotesMirrored)}));
+    EXPECT_EQ(outcome.output, concat({header(2), alien, track(kNotesMirrored), chunk("Ab z", {}), track(kNotesMirrored), alien}));
 }
 
 TEST(StreamRunTest, ChunksThatAreNeitherTrackNorAlienAreRefused)
@@ -239,6 +291,43 @@ TEST(StreamRunTest, CancelStopsTheRun)
     EXPECT_EQ(outcome.status, RunStatus::Cancelled);
     EXPECT_EQ(calls, 4);
 }
+
+struct RefusalCase {
+    const char* name;
+    Bytes input;
+    const char* refusal;
+};
+
+class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+// Events of a one-track file start at byte 22.
+TEST_P(RefusalTest, NamesItsCauseAndWhere)
+{
+    for (const std::size_t window : {std::size_t{1}, static_cast<std::size_t>(-1)}) {
+        const auto outcome = runStream(GetParam().input, test::presetFor(test::kMirror), {}, window);
+        EXPECT_EQ(outcome.status, RunStatus::CannotRead) << window;
+        EXPECT_EQ(outcome.refusal, GetParam().refusal) << window;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StreamRunTest, RefusalTest,
+    ::testing::Values(
+        RefusalCase{"Empty", {}, "no MThd header"},
+        RefusalCase{"Riff", concat({test::ascii("RIFF"), header(1)}), "no MThd header"},
+        RefusalCase{"CutHeader", concat({test::ascii("MThd"), test::bigEndian(6, 4), Bytes{0x00}}), "truncated header"},
+        RefusalCase{"ShortHeader", concat({test::ascii("MThd"), test::bigEndian(5, 4), Bytes(5, 0)}), "header length 5 below 6"},
+        RefusalCase{"MetaType", test::singleTrack({0x00, 0xFF, 0x80, 0x00}), "meta type 0x80 at byte 24"},
+        RefusalCase{"SystemStatus", test::singleTrack({0x00, 0x90, 60, 0x40, 0x00, 0xF4}), "status 0xf4 at byte 27"},
+        RefusalCase{"RunningStatus", test::singleTrack({0x00, 60, 0x40}), "running status without a status at byte 23"},
+        RefusalCase{"LongDelta", test::singleTrack({0x81, 0x81, 0x81, 0x81, 0x00}), "delta time over four bytes at byte 22"},
+        RefusalCase{"LongLength", test::singleTrack({0x00, 0xF0, 0x81, 0x81, 0x81, 0x81, 0x00}), "length over four bytes at byte 24"},
+        RefusalCase{"CutEvent", concat({header(1), test::ascii("MTrk"), test::bigEndian(9, 4), Bytes{0x00, 0x90, 60, 0x00, 0x00, 0xFF, 0x01, 0x05, 'a'}}),
+                    "truncated track at byte 26"},
+        RefusalCase{"NotAChunk", concat({header(2), track(kNotes), test::kEndOfTrack, track(kNotes)}), "not a chunk at byte 33"},
+        RefusalCase{"MissingTrack", concat({header(2), track(kNotes)}), "missing track at byte 33"},
+        RefusalCase{"CutChunk", concat({header(1), test::ascii("JUNK"), test::bigEndian(100, 4), Bytes{1, 2}}), "truncated chunk at byte 14"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tonvex

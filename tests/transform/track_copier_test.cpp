@@ -171,19 +171,23 @@ TEST(TrackCopierTest, DataBytesWithTheTopBitSetAreCopiedAsRead)
 TEST(TrackCopierTest, RunStateCarriesIntoTheNextChunk)
 {
     Preset mirror = test::presetFor(test::kMirror);
-    const Bytes first = test::track({0x00, 0x92, 61, 0x40});
+    // The first chunk ends by its length: the next chunk's identifier, looked at to see that,
+    // must still reach the second call however the input arrives.
+    const Bytes first = test::chunk("MTrk", {0x00, 0x92, 61, 0x40});
     const Bytes second = test::track({0x00, 61, 0x00}); // running status left by the first track
     const Bytes input = concat({first, second});
-    MemoryByteSource in(input);
-    MemoryByteSink out;
-    RunState state;
-    ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
-    EXPECT_TRUE(state.LastStatusIsNote);
-    EXPECT_EQ(state.CurrentChannel, 3);
-    EXPECT_EQ(in.position(), first.size());
-    ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
-    ASSERT_TRUE(out.flush());
-    EXPECT_EQ(out.bytes(), concat({test::track({0x00, 0x92, 59, 0x40}), test::track({0x00, 59, 0x00})}));
+    for (const std::size_t window : {std::size_t{1}, static_cast<std::size_t>(-1)}) {
+        MemoryByteSource in(input, window);
+        MemoryByteSink out;
+        RunState state;
+        ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
+        EXPECT_TRUE(state.LastStatusIsNote);
+        EXPECT_EQ(state.CurrentChannel, 3);
+        EXPECT_EQ(state.TrackEnd, first.size());
+        ASSERT_EQ(CopyTrackChunk(in, out, state, mirror, {}), RunStatus::Written);
+        ASSERT_TRUE(out.flush());
+        EXPECT_EQ(out.bytes(), concat({test::chunk("MTrk", {0x00, 0x92, 59, 0x40}), test::track({0x00, 59, 0x00})}));
+    }
 }
 
 TEST(TrackCopierTest, YieldsBeforeEveryEventAndStopsWhenTold)

@@ -105,6 +105,9 @@ TEST(MirrorTest, UnreadableInputsWriteNothing)
     for (const std::string name : {"broken.mid", "missing.mid", "folder.mid", "notes.txt"}) {
         const RunResult result = MIRROR(dir.file(name), mirror, kGoOn);
         EXPECT_EQ(result.status, RunStatus::CannotRead) << name;
+        if (name == "broken.mid") {
+            EXPECT_EQ(result.detail, "meta type 0x80 at byte 24");
+        }
         EXPECT_TRUE(result.outFileName.empty()) << name;
         EXPECT_EQ(dir.entries(), before) << name;
     }

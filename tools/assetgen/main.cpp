@@ -1,13 +1,16 @@
 // Writes every picture of the window into one folder:
 //   tonvex-assetgen OUTDIR
-// The skin and the icon are reduced to 256 colours; the faces are opaque 24-bit.
+// The skin and the icon are reduced to 256 colours; the faces are opaque 24-bit. OUTDIR/windows
+// gets what the Windows program embeds beside the PNG files: the faces as bitmaps and the icon.
 #include "about_painter.h"
 #include "face_painter.h"
+#include "ico_writer.h"
 #include "icon_painter.h"
 #include "palette_quantizer.h"
 #include "skin_painter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QString>
@@ -26,6 +29,31 @@ bool save(const QDir& dir, const QString& name, const QImage& image) {
         return false;
     }
     std::printf("%s %dx%d\n", qPrintable(path), image.width(), image.height());
+    return true;
+}
+
+bool saveBitmap(const QDir& dir, const QString& name, const QImage& image) {
+    const QString path = dir.filePath(name);
+    if (!image.convertToFormat(QImage::Format_RGB888).save(path, "BMP")) {
+        std::fprintf(stderr, "tonvex-assetgen: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s %dx%d\n", qPrintable(path), image.width(), image.height());
+    return true;
+}
+
+// The sizes Windows shows an icon at, from small lists at 100 % to tiles at 200 %.
+bool saveWindowsIcon(const QDir& dir) {
+    QList<QImage> pictures;
+    for (int side : {16, 20, 24, 32, 40, 48, 64, 256})
+        pictures.push_back(IconPainter::paint(side));
+    const QByteArray bytes = IcoWriter::write(pictures);
+    QFile file(dir.filePath(QStringLiteral("tonvex.ico")));
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "tonvex-assetgen: cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    std::printf("%s %d sizes\n", qPrintable(file.fileName()), int(pictures.size()));
     return true;
 }
 
@@ -59,5 +87,18 @@ int main(int argc, char** argv) {
     // Full-colour icons for the desktop's icon theme.
     for (int side : {32, 64, 256})
         ok &= save(dir, QStringLiteral("icon-%1.png").arg(side), IconPainter::paint(side));
+
+    const QDir windows(dir.filePath(QStringLiteral("windows")));
+    if (!QDir().mkpath(windows.path())) {
+        std::fprintf(stderr, "tonvex-assetgen: cannot create %s\n", qPrintable(windows.path()));
+        return 1;
+    }
+    for (int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@2x");
+        ok &= saveBitmap(windows, "play" + suffix + ".bmp", FacePainter::paintPlay(scale));
+        ok &= saveBitmap(windows, "stop" + suffix + ".bmp", FacePainter::paintStop(scale));
+        ok &= saveBitmap(windows, "select" + suffix + ".bmp", FacePainter::paintSelect(scale));
+    }
+    ok &= saveWindowsIcon(windows);
     return ok ? 0 : 1;
 }

@@ -21,4 +21,15 @@ fi
 wine_keep_alive
 # The benchmarks are built too: they must compile, but running them is not a test.
 "$top/tools/build-windows.sh" "$dir"
-ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
+status=0
+# Linked statically, the programs import DLLs of Windows itself alone, which every
+# Windows 10 and 11 has.
+system_dlls='^(kernel32|user32|gdi32|shell32|advapi32|ole32|oleaut32|comctl32|comdlg32|shlwapi|uxtheme|dwmapi|imm32|winmm|msvcrt|ws2_32|bcrypt)\.dll$'
+for program in "$dir"/bin/*.exe; do
+  if foreign=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\tDLL Name: //p' | grep -viE "$system_dlls"); then
+    echo "$program imports DLLs Windows does not have: $foreign" >&2
+    status=1
+  fi
+done
+ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" || status=1
+exit $status

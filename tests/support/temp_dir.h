@@ -12,8 +12,7 @@
 
 namespace tonvex::test {
 
-// Paths are UTF-8 in the program on every platform; std::filesystem takes a narrow string
-// in the ANSI code page on Windows, so tests convert through char8_t.
+// Paths are UTF-8 on every platform; a narrow std::filesystem path is ANSI on Windows.
 inline std::filesystem::path pathFromUtf8(const std::string& text)
 {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
@@ -25,19 +24,15 @@ inline std::string utf8FromPath(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
-// The path for a test's own file calls. On Windows an absolute path takes the extended form
-// ("\\?\C:\..."), without which the C library stops at 260 letters.
+// The path for a test's own file calls: on Windows extended, or the C library stops at 260.
 inline std::filesystem::path ioPath(const std::string& text)
 {
-    std::filesystem::path path = pathFromUtf8(text);
+    const std::filesystem::path path = pathFromUtf8(text);
 #ifdef _WIN32
-    const std::wstring full = path.lexically_normal().wstring();
-    if (!path.is_absolute() || full.starts_with(L"\\\\?\\"))
-        return path;
-    return full.starts_with(L"\\\\") ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
-#else
-    return path;
+    if (path.is_absolute() && !text.starts_with("\\\\")) // not UNC, not extended already
+        return L"\\\\?\\" + path.lexically_normal().wstring();
 #endif
+    return path;
 }
 
 // Names of the entries in a folder.
@@ -54,15 +49,12 @@ class TempDir {
 public:
     TempDir()
     {
-        // What mkdtemp does, which Windows lacks: random names until one is new.
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        // Random names until one is new, as mkdtemp (which Windows lacks) does.
+        for (std::random_device random; m_path.empty();) {
             const auto candidate = std::filesystem::temp_directory_path() / ("tonvex-test-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate))
+            if (std::filesystem::create_directory(candidate)) // throws when it cannot be made at all
                 m_path = candidate;
         }
-        if (m_path.empty())
-            throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempDir()
     {

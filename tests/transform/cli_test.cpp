@@ -2,7 +2,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-
 #include "win32_path.h"
 #else
 #include <fcntl.h>
@@ -41,45 +40,17 @@ constexpr const char* kChangeFolder = "cd /d ";
 // The system's words for `error`, without the line break and full stop it ends them with.
 std::string systemWords(DWORD error)
 {
-    std::string words = std::system_category().message(static_cast<int>(error));
-    while (!words.empty() && (words.back() == '\r' || words.back() == '\n' || words.back() == '.'))
-        words.pop_back();
-    return words;
+    const std::string words = std::system_category().message(static_cast<int>(error));
+    return words.substr(0, words.find_last_not_of(".\r\n") + 1);
 }
 const std::string kNoSuchFile = systemWords(ERROR_FILE_NOT_FOUND);
 const std::string kFolderInTheWay = systemWords(ERROR_ACCESS_DENIED);
-// Names that differ in letter case only name one file here.
-constexpr const char* kBachAgain = "Bach.midi";
+constexpr const char* kBachAgain = "Bach.midi"; // names differing in letter case only name one file
 
-// A word for cmd.exe: file names on Windows cannot hold '"'.
+// A word for cmd.exe, which file names on Windows cannot break.
 std::string quoted(const std::string& path)
 {
     return '"' + path + '"';
-}
-
-// Through cmd.exe with a UTF-16 command line, so that any name reaches the tool; read as
-// bytes, so that the output must be the same as on POSIX, without CR.
-ToolRun runShell(const std::string& command)
-{
-    ToolRun run;
-    bool ok = false;
-    // cmd /c drops the first and last quote of a command that starts with one.
-    const std::wstring wide = wideFromUtf8('"' + command + '"', ok);
-    FILE* pipe = ::_wpopen(wide.c_str(), L"rb");
-    if (pipe == nullptr)
-        return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        run.output += buffer;
-    run.exitStatus = ::_pclose(pipe);
-    return run;
-}
-
-std::string toolPath()
-{
-    std::string path = TONVEX_TRANSFORM_TOOL;
-    std::replace(path.begin(), path.end(), '/', kSeparator);
-    return path;
 }
 #else
 constexpr char kSeparator = '/';
@@ -96,26 +67,38 @@ std::string quoted(const std::string& path)
         word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";
 }
+#endif
 
+// On Windows through cmd.exe in UTF-16, read as bytes: the output must be POSIX's, without CR.
 ToolRun runShell(const std::string& command)
 {
     ToolRun run;
+#ifdef _WIN32
+    bool ok = false; // cmd /c drops the first and last quote of a command that starts with one
+    FILE* pipe = ::_wpopen(wideFromUtf8('"' + command + '"', ok).c_str(), L"rb");
+#else
     FILE* pipe = ::popen(command.c_str(), "r");
+#endif
     if (pipe == nullptr)
         return run;
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
         run.output += buffer;
+#ifdef _WIN32
+    run.exitStatus = ::_pclose(pipe);
+#else
     const int status = ::pclose(pipe);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return run;
 }
 
 std::string toolPath()
 {
-    return TONVEX_TRANSFORM_TOOL;
+    std::string path = TONVEX_TRANSFORM_TOOL;
+    std::replace(path.begin(), path.end(), '/', kSeparator);
+    return path;
 }
-#endif
 
 // Standard error joins standard output, so that anything the tool writes there shows.
 ToolRun runTool(const std::string& arguments)
@@ -258,9 +241,7 @@ TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
     // runTool's standard error is a pipe: the report alone comes out.
     EXPECT_EQ(runTool("Mirror " + quoted(dir.file("a.mid"))).output,
               "ok " + dir.file("a_Mirror.mid") + "\nsummary: 1 written, 0 refused\n");
-#ifdef _WIN32
-    GTEST_SKIP() << "no console to give the tool under Wine";
-#else
+#ifndef _WIN32 // no console to give the tool under Wine
     if (::access("/usr/bin/script", X_OK) != 0)
         GTEST_SKIP() << "no script command to give the tool a terminal";
     const std::string command = std::string(TONVEX_TRANSFORM_TOOL) + " Mirror " + quoted(dir.file("a.mid"));
@@ -270,8 +251,7 @@ TEST(TransformToolTest, ProgressShowsOnATerminalOnly)
 #endif
 }
 
-// Under Wine, interrupt_test.sh interrupts the tool on a console instead: Wine delivers no
-// console control event to a program without one.
+// Under Wine, interrupt_test.sh does this on a console: Wine has no console events without one.
 #ifndef _WIN32
 TEST(TransformToolTest, AnInterruptedRunReportsWhatItWroteLeavesNoTemporaryFileAndEndsByTheSignal)
 {

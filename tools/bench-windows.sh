@@ -23,8 +23,9 @@ printf '\n%-26s %-28s %14s %14s %8s\n' benchmark figure linux windows ratio
 # Lines "NAME TIME UNIT ... key=value..." from either format; the name without Google
 # Benchmark's run options, figures with their k/M/G scale applied.
 awk '
-  function number(text) {
-    scale = text ~ /k/ ? 1e3 : text ~ /M/ ? 1e6 : text ~ /G/ ? 1e9 : 1
+  function number(text) { # rates of bytes count in 1024s, as both formats print them
+    base = text ~ /\/s$/ ? 1024 : 1000
+    scale = text ~ /k/ ? base : text ~ /M/ ? base ^ 2 : text ~ /G/ ? base ^ 3 : 1
     return (text + 0) * scale
   }
   FNR == 1 { side = FILENAME ~ /linux$/ ? "linux" : "windows" }

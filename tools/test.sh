@@ -27,5 +27,7 @@ run_suite "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 "$top/fuzz/run.sh" "$top/build-fuzz" || status=1
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DTONVEX_SANITIZE=ON -DTONVEX_BENCH=OFF
+# The Windows build, cross-compiled, and its tests under Wine.
+"$top/tools/test-windows.sh" "$top/build-windows" || status=1
 
 exit $status

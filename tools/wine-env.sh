@@ -18,4 +18,7 @@ wine_end() {
   [ -n "${wine_keeper:-}" ] && kill "$wine_keeper" 2>/dev/null
   wine_keeper=
   wineserver -k 2>/dev/null || true
+  # A Wine start while the old server is still going starts a new server that keeps the
+  # starter's output open (a ctest run then waits for it until its timeout).
+  wineserver -w 2>/dev/null || true
 }

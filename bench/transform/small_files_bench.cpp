@@ -12,12 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -28,12 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "bench_system.h"
+#include "file_path.h"
 #include "midi_generator.h"
 #include "midi_mark.h"
 #include "preset.h"
 #include "transformation_run.h"
-
-extern char** environ;
 
 namespace {
 
@@ -50,10 +44,7 @@ class SmallFiles {
 public:
     SmallFiles()
     {
-        std::string pattern = (fs::temp_directory_path() / "tonvex-bench-small-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_root = pattern;
+        m_root = tonvex::bench::makeTemporaryFolder("tonvex-bench-small-");
         const std::vector<fs::path> originals = acceptedOriginals();
         for (int copy = 0; copy < kCopies; ++copy) {
             const fs::path folder = m_root / "inputs" / std::to_string(copy);
@@ -131,18 +122,10 @@ bool copyLoop(const std::vector<std::string>& inputs)
     std::size_t serial = 0;
     for (const std::string& input : inputs) {
         const std::string output = input.substr(0, input.size() - 4) + kSuffix;
-        const std::size_t slash = output.rfind('/') + 1;
-        const std::string temporary = output.substr(0, slash) + "." + output.substr(slash) + "." + std::to_string(++serial);
-        const int in = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-        const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        ok = ok && in >= 0 && out >= 0;
-        for (ssize_t got; ok && (got = ::read(in, buffer.data(), buffer.size())) != 0;)
-            ok = got > 0 && ::write(out, buffer.data(), static_cast<std::size_t>(got)) == got;
-        if (in >= 0)
-            ::close(in);
-        if (out >= 0)
-            ok = ::close(out) == 0 && ok;
-        ok = ok && ::rename(temporary.c_str(), output.c_str()) == 0;
+        const std::size_t nameStart = tonvex::fileNameStart(output);
+        const std::string temporary =
+            output.substr(0, nameStart) + "." + output.substr(nameStart) + "." + std::to_string(++serial);
+        ok = ok && tonvex::bench::copyThroughTemporary(input, temporary, output, buffer);
     }
     return ok;
 }
@@ -150,22 +133,11 @@ bool copyLoop(const std::vector<std::string>& inputs)
 // Runs the tool on `folder` with its report thrown away; true when it wrote every file.
 bool runTool(const std::string& folder, const char* jobs)
 {
-    std::vector<std::string> words{TONVEX_TRANSFORM_TOOL};
+    std::vector<std::string> arguments;
     if (jobs != nullptr)
-        words.push_back(jobs);
-    words.insert(words.end(), {"Mirror", folder});
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = -1;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return spawned == 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        arguments.push_back(jobs);
+    arguments.insert(arguments.end(), {"Mirror", folder});
+    return tonvex::bench::runQuietly(TONVEX_TRANSFORM_TOOL, arguments);
 }
 
 double seconds(const std::function<bool()>& pass, benchmark::State& state)

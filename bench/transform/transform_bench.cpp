@@ -5,11 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -18,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "file_byte_source.h"
+#include "bench_system.h"
 #include "byte_sink.h"
+#include "file_byte_source.h"
 #include "midi_generator.h"
 #include "preset.h"
 #include "stream_run.h"
@@ -28,16 +24,14 @@
 namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
-constexpr std::size_t kCopyBuffer = 64 * 1024;
+
+using tonvex::bench::plainCopy;
 
 class Inputs {
 public:
     Inputs()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tonvex-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_dir = pattern;
+        m_dir = tonvex::bench::makeTemporaryFolder("tonvex-bench-");
         if (!tonvex::bench::writeDenseMidiFile(small(), 1 * kMiB) || !tonvex::bench::writeDenseMidiFile(large(), 64 * kMiB))
             throw std::runtime_error("cannot write the benchmark inputs");
     }
@@ -63,30 +57,6 @@ const Inputs& inputs()
 std::int64_t fileSize(const std::string& path)
 {
     return static_cast<std::int64_t>(std::filesystem::file_size(path));
-}
-
-// What any careful copy does: 64 KiB reads and writes, then fsync before closing.
-bool plainCopy(const std::string& from, const std::string& to, bool sync)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = in >= 0 && out >= 0;
-    std::vector<char> buffer(kCopyBuffer);
-    while (ok) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        ok = ::write(out, buffer.data(), static_cast<std::size_t>(got)) == got;
-    }
-    if (ok && sync)
-        ok = ::fsync(out) == 0;
-    if (in >= 0)
-        ::close(in);
-    if (out >= 0)
-        ok = ::close(out) == 0 && ok;
-    return ok;
 }
 
 void BM_PlainCopy(benchmark::State& state)
@@ -189,23 +159,10 @@ void BM_StreamOnly(benchmark::State& state)
 }
 BENCHMARK(BM_StreamOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Peak resident set of one tonvex-transform run on `input`, in KiB; -1 on failure.
+// Peak memory of one tonvex-transform run on `input`, in KiB; -1 on failure.
 long peakRssKiB(const std::string& input)
 {
-    const std::string command = std::string(TONVEX_RSS_PROBE) + " " + TONVEX_TRANSFORM_TOOL + " Mirror '" + input + "'";
-    FILE* probe = ::popen(command.c_str(), "r");
-    if (probe == nullptr)
-        return -1;
-    char line[64] = {};
-    std::string lastLine;
-    long kib = -1;
-    // The probe prints the tool's "ok OUTPUT" line first, then the figure.
-    while (std::fgets(line, sizeof line, probe) != nullptr)
-        lastLine = line;
-    const int status = ::pclose(probe);
-    if (status != 0 || std::sscanf(lastLine.c_str(), "%ld", &kib) != 1)
-        return -1;
-    return kib;
+    return tonvex::bench::peakMemoryKiB(TONVEX_TRANSFORM_TOOL, {"Mirror", input});
 }
 
 void BM_PeakMemory(benchmark::State& state)

@@ -82,4 +82,31 @@ constexpr int channelDataBytes(std::uint8_t status)
     return (type == kProgramChange || type == kChannelPressure) ? 1 : 2;
 }
 
+// Controllers that act in sequence rather than as a lasting value: bank select (taken up by
+// the next program change), data entry and the parameter numbers it writes to, and the
+// channel mode messages from 120 on.
+inline constexpr std::uint8_t kBankSelect = 0;
+inline constexpr std::uint8_t kBankSelectFine = 32;
+inline constexpr std::uint8_t kDataEntry = 6;
+inline constexpr std::uint8_t kDataEntryFine = 38;
+inline constexpr std::uint8_t kDataIncrement = 96;           // first of 96..101: increment,
+inline constexpr std::uint8_t kRegisteredParameterMsb = 101; // decrement, NRPN and RPN numbers
+inline constexpr std::uint8_t kFirstChannelMode = 120;
+inline constexpr std::uint8_t kResetAllControllers = 121;
+inline constexpr std::uint8_t kAllNotesOff = 123;
+inline constexpr std::uint8_t kHighestDataByte = 0x7F;
+
+inline constexpr std::uint8_t kEndOfExclusive = 0xF7; // last byte of a system exclusive message
+// General MIDI System On: every part of the receiver back to its defaults.
+inline constexpr std::array<std::uint8_t, 6> kGeneralMidiOn{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+
+// SMPTE division: the high bit of the division's first byte is set, the byte is minus the
+// frames per second (-29 for 30 drop-frame, which runs at 29.97) and the second byte counts
+// the ticks per frame.
+inline constexpr std::uint8_t kSmpteDivisionBit = 0x80;
+inline constexpr int kSmpte24 = 24;
+inline constexpr int kSmpte25 = 25;
+inline constexpr int kSmpte30DropFrame = 29;
+inline constexpr int kSmpte30 = 30;
+
 } // namespace tonvex::midi

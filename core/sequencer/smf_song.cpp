@@ -1,6 +1,7 @@
 #include "smf_song.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -34,6 +35,10 @@ using midi::kSysEx;
 using midi::kTempoLength;
 using midi::kTypeMask;
 constexpr std::size_t kHeaderSize = midi::kHeaderChunkBytes;
+constexpr std::size_t kDivisionAt = 12; // the header's last two bytes
+// SMPTE time as a metrical file: a quarter note a second, or 1.001 s at 29.97 frames a second.
+constexpr std::uint32_t kSmpteMicrosPerQuarter = 1000000;
+constexpr std::uint32_t kDropFrameMicrosPerQuarter = 1001000;
 
 [[noreturn]] void refuse(const std::string& why)
 {
@@ -125,26 +130,52 @@ struct SmfEvent {
     int status;
     const std::uint8_t* data;
     std::size_t size;
+    std::uint32_t payloadSize; // of a system exclusive, after its length; the data bytes otherwise
     std::uint8_t metaType; // for meta events
     bool counts;           // the player keeps it, so it counts for the song's length
 };
 
+// How the file counts time: ticks per quarter note, and for SMPTE time the one tempo that
+// makes those quarter notes.
+struct TimeBase {
+    int division = 0;
+    bool smpte = false;
+    std::uint32_t microsPerQuarter = 0;
+};
+
+// The header's division bytes as a time base; throws EngineError for a zero division or an
+// SMPTE rate other than the four the standard defines.
+TimeBase timeBaseOf(std::uint8_t high, std::uint8_t low)
+{
+    if (!(high & midi::kSmpteDivisionBit)) {
+        const int division = (high << 8) | low;
+        if (division == 0)
+            refuse("zero division");
+        return {division, false, 0};
+    }
+    if (low == 0)
+        refuse("zero ticks per SMPTE frame");
+    switch (-static_cast<std::int8_t>(high)) {
+    case midi::kSmpte24: return {midi::kSmpte24 * low, true, kSmpteMicrosPerQuarter};
+    case midi::kSmpte25: return {midi::kSmpte25 * low, true, kSmpteMicrosPerQuarter};
+    case midi::kSmpte30DropFrame: return {midi::kSmpte30 * low, true, kDropFrameMicrosPerQuarter};
+    case midi::kSmpte30: return {midi::kSmpte30 * low, true, kSmpteMicrosPerQuarter};
+    default: refuse("unknown SMPTE frame rate");
+    }
+}
+
 // Reads the whole file as the player does, calling onTrack(index) at each track and
 // onEvent(event) for each event; throws EngineError where the player would refuse the file.
-// Returns the division.
+// Tempo events of a file in SMPTE time are read but not passed on. Returns the time base.
 template <class OnTrack, class OnEvent>
-int walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&& onEvent)
+TimeBase walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&& onEvent)
 {
     Reader in(bytes);
     const std::uint8_t* header = in.take(kHeaderSize);
     // The player checks only these bytes of the header.
     if (std::memcmp(header, "MThd", 4) != 0 || header[7] != 6 || header[9] > 2)
         refuse("no MThd header");
-    if (header[12] & 0x80)
-        refuse("SMPTE division");
-    const int division = (header[12] << 8) | header[13];
-    if (division == 0)
-        refuse("zero division");
+    const TimeBase timeBase = timeBaseOf(header[kDivisionAt], header[kDivisionAt + 1]);
     const unsigned trackCount = header[11] + (unsigned{header[10]} << 16);
 
     // Running status is kept across tracks, and meta and system exclusive events set it too.
@@ -171,11 +202,12 @@ int walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&
             }
             runningStatus = status;
             const std::size_t dataStart = in.pos();
-            SmfEvent event{tick, status, bytes.data() + dataStart, 0, 0, true};
+            SmfEvent event{tick, status, bytes.data() + dataStart, 0, 0, 0, true};
 
             if (status == kSysEx) {
                 const std::uint32_t size = in.varlen();
                 in.take(size);
+                event.payloadSize = size;
                 event.counts = size > 0;
             } else if (status == kMeta) {
                 event.metaType = in.byte();
@@ -192,16 +224,18 @@ int walkSong(const std::vector<std::uint8_t>& bytes, OnTrack&& onTrack, OnEvent&
                 if (dataBytes < 0)
                     refuse("unsupported status byte");
                 in.take(static_cast<std::size_t>(dataBytes));
+                event.payloadSize = static_cast<std::uint32_t>(dataBytes);
             }
             event.size = in.pos() - dataStart;
-            onEvent(event);
+            if (!(timeBase.smpte && status == kMeta && event.metaType == kMetaTempo))
+                onEvent(event);
         }
         // Whatever follows an early end of track is skipped; a skip past the end of the file
         // only makes the next read fail.
         if (consumed() < trackLength)
             in.skipTo(std::min(bytes.size(), trackStart + static_cast<std::size_t>(trackLength)));
     }
-    return division;
+    return timeBase;
 }
 
 // The tempo in a tempo meta event's data (after type and length).
@@ -224,14 +258,25 @@ void appendVarlen(std::vector<std::uint8_t>& out, std::uint64_t value)
     out.push_back(groups[0]);
 }
 
+// A tempo event at delta 0.
+void appendTempo(std::vector<std::uint8_t>& out, std::uint32_t microsPerQuarter)
+{
+    out.insert(out.end(), {0, kMeta, kMetaTempo, kTempoLength, static_cast<std::uint8_t>(microsPerQuarter >> 16),
+                           static_cast<std::uint8_t>(microsPerQuarter >> 8),
+                           static_cast<std::uint8_t>(microsPerQuarter)});
+}
+
 } // namespace
 
 SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
 {
+    // Events are found again by their 32-bit offsets.
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max())
+        refuse("file larger than 4 GiB");
     SmfSong song;
     std::int64_t trackEnd = 0;
     auto closeTrack = [&] { song.m_endTick = std::max(song.m_endTick, trackEnd); };
-    song.m_division = walkSong(
+    const TimeBase timeBase = walkSong(
         bytes,
         [&](unsigned) {
             closeTrack();
@@ -248,17 +293,50 @@ SmfSong SmfSong::parse(std::vector<std::uint8_t> bytes)
             }
         });
     closeTrack();
+    song.m_division = timeBase.division;
+    song.m_smpte = timeBase.smpte;
+    if (timeBase.smpte)
+        song.m_tempoMap.push_back({0, timeBase.microsPerQuarter});
     std::stable_sort(song.m_tempoMap.begin(), song.m_tempoMap.end(),
                      [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+    song.mapTime();
     song.m_bytes = std::move(bytes);
     return song;
 }
 
+void SmfSong::mapTime()
+{
+    m_spans.assign(1, TempoSpan{0, kDefaultMicrosPerQuarter, 0.0});
+    for (const TempoChange& change : m_tempoMap) {
+        TempoSpan& last = m_spans.back();
+        // Of two changes at one tick the later wins.
+        if (change.tick == last.tick) {
+            last.microsPerQuarter = change.microsPerQuarter;
+            continue;
+        }
+        const double start =
+            last.startMicros + static_cast<double>(change.tick - last.tick) * last.microsPerQuarter / m_division;
+        m_spans.push_back({change.tick, change.microsPerQuarter, start});
+    }
+}
+
+const SmfSong::TempoSpan& SmfSong::spanAtTick(std::int64_t tick) const
+{
+    const auto after = std::upper_bound(m_spans.begin(), m_spans.end(), tick,
+                                        [](std::int64_t t, const TempoSpan& span) { return t < span.tick; });
+    return *std::prev(after); // the first span starts at tick 0
+}
+
 std::vector<std::uint8_t> SmfSong::bytesFrom(std::int64_t startTick) const
 {
-    if (startTick <= 0)
+    if (startTick <= 0 && !m_smpte)
         return m_bytes;
+    startTick = std::max<std::int64_t>(startTick, 0);
     std::vector<std::uint8_t> out(m_bytes.begin(), m_bytes.begin() + kHeaderSize);
+    if (m_smpte) {
+        out[kDivisionAt] = static_cast<std::uint8_t>(m_division >> 8);
+        out[kDivisionAt + 1] = static_cast<std::uint8_t>(m_division);
+    }
     std::size_t lengthAt = 0;
     std::int64_t lastTick = 0;
     auto finishTrack = [&] {
@@ -270,11 +348,14 @@ std::vector<std::uint8_t> SmfSong::bytesFrom(std::int64_t startTick) const
     };
     walkSong(
         m_bytes,
-        [&](unsigned) {
+        [&](unsigned track) {
             finishTrack();
             out.insert(out.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 0});
             lengthAt = out.size() - 4;
             lastTick = startTick;
+            // The walk leaves out an SMPTE file's tempo events; its one tempo opens the song.
+            if (m_smpte && track == 0)
+                appendTempo(out, m_tempoMap.front().microsPerQuarter);
         },
         [&](const SmfEvent& event) {
             const int kind = event.status & kTypeMask;
@@ -289,6 +370,30 @@ std::vector<std::uint8_t> SmfSong::bytesFrom(std::int64_t startTick) const
         });
     finishTrack();
     return out;
+}
+
+std::vector<PlayableEvent> SmfSong::playableEvents() const
+{
+    std::vector<PlayableEvent> events;
+    walkSong(
+        m_bytes, [](unsigned) {},
+        [&](const SmfEvent& event) {
+            if (event.status == kMeta || event.payloadSize == 0)
+                return;
+            const auto end = static_cast<std::uint32_t>(event.data + event.size - m_bytes.data());
+            events.push_back({event.tick, end - event.payloadSize, event.payloadSize,
+                              static_cast<std::uint8_t>(event.status)});
+        });
+    // Tracks come one after the other, each in time order: a stable sort keeps the track order
+    // at one tick.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const PlayableEvent& a, const PlayableEvent& b) { return a.tick < b.tick; });
+    return events;
+}
+
+std::span<const std::uint8_t> SmfSong::dataOf(const PlayableEvent& event) const
+{
+    return std::span<const std::uint8_t>(m_bytes).subspan(event.offset, event.size);
 }
 
 MusicTime SmfSong::toMusicTime(std::int64_t tick) const
@@ -307,31 +412,31 @@ std::int64_t SmfSong::toFileTick(MusicTime time) const
 
 double SmfSong::tempoAt(MusicTime time) const
 {
-    const std::int64_t tick = toFileTick(time);
-    std::uint32_t micros = kDefaultMicrosPerQuarter;
-    for (const TempoChange& change : m_tempoMap) {
-        if (change.tick > tick)
-            break;
-        micros = change.microsPerQuarter;
-    }
-    return kMicrosPerMinute / micros;
+    return kMicrosPerMinute / spanAtTick(toFileTick(time)).microsPerQuarter;
 }
 
 double SmfSong::secondsAt(MusicTime time) const
 {
-    const std::int64_t tick = toFileTick(time);
-    double micros = 0.0;
-    std::int64_t from = 0;
-    std::uint32_t microsPerQuarter = kDefaultMicrosPerQuarter;
-    for (const TempoChange& change : m_tempoMap) {
-        if (change.tick >= tick)
-            break;
-        micros += static_cast<double>(change.tick - from) * microsPerQuarter / m_division;
-        from = change.tick;
-        microsPerQuarter = change.microsPerQuarter;
-    }
-    micros += static_cast<double>(tick - from) * microsPerQuarter / m_division;
-    return micros / 1e6;
+    return microsAt(toFileTick(time)) / 1e6;
+}
+
+double SmfSong::microsAt(std::int64_t tick) const
+{
+    if (tick <= 0)
+        return 0.0;
+    const TempoSpan& span = spanAtTick(tick);
+    return span.startMicros + static_cast<double>(tick - span.tick) * span.microsPerQuarter / m_division;
+}
+
+std::int64_t SmfSong::tickAt(double micros) const
+{
+    if (!(micros > 0.0))
+        return 0;
+    const auto after = std::upper_bound(m_spans.begin(), m_spans.end(), micros,
+                                        [](double m, const TempoSpan& span) { return m < span.startMicros; });
+    const TempoSpan& span = *std::prev(after);
+    return span.tick
+        + static_cast<std::int64_t>(std::floor((micros - span.startMicros) * m_division / span.microsPerQuarter));
 }
 
 } // namespace tonvex

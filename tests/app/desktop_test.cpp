@@ -27,6 +27,8 @@
 #include "fluid_root.h"
 #include "image_button.h"
 #include "instance_channel.h"
+#include "smf_builder.h"
+#include "temp_dir.h"
 #include "window_handover.h"
 
 namespace tonvex {
@@ -62,6 +64,20 @@ void dropOn(QWidget* target, const QString& path)
     QApplication::sendEvent(target, &dropEvent);
 }
 
+// A piano running up and down from middle C in semitone sixteenths at 120 bpm for 30 seconds:
+// made here, so the end-to-end tests need no collection of MIDI files.
+QString writeSong(const QString& path)
+{
+    test::TrackBuilder track;
+    track.tempo(500000).program(0, 0);
+    for (int i = 0; i < 240; ++i) {
+        const int note = 78 - std::abs(i % 36 - 18);
+        track.at(0).noteOn(0, note, 96).at(120).noteOff(0, note);
+    }
+    test::writeFile(path.toStdString(), test::smfFile({track.end().chunk()}, 480));
+    return path;
+}
+
 bool onXServer()
 {
     return std::getenv("DISPLAY") && QGuiApplication::platformName() == "xcb";
@@ -73,7 +89,7 @@ TEST(DesktopWindow, ScreenShowsTheRoundedOutlineAndControlsInPlace)
         GTEST_SKIP() << "no X display";
     test::FakeEngine engine;
     MainWindow window(engine.rootFactory(), [](const std::string&, const Preset&, const YieldHook&) {
-        return RunResult{RunStatus::Written, "/music/Song_Mirror.mid"};
+        return RunResult{RunStatus::Written, "/music/Song_Mirror.mid", {}};
     });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -127,6 +143,41 @@ TEST(DesktopWindow, ScreenShowsTheRoundedOutlineAndControlsInPlace)
     EXPECT_EQ(changedArea(before, after), QRect(81, 57, 320, 213));
 }
 
+TEST(DesktopWindow, OnWaylandOnlyTheRoundOutlineHidesTheDesktop)
+{
+    const char* socket = std::getenv("TONVEX_TEST_WAYLAND");
+    if (!socket)
+        GTEST_SKIP() << "needs TONVEX_TEST_WAYLAND, the socket of a weston with a magenta desktop";
+    QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.insert("WAYLAND_DISPLAY", socket);
+    environment.remove("QT_QPA_PLATFORM"); // Qt picks Wayland by itself, as on a desktop
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(TONVEX_PROGRAM, {});
+    QImage desktop(1024, 768, QImage::Format_RGB32), screen;
+    desktop.fill(qRgb(255, 0, 255));
+    QRect shown; // weston places and shows the window in its own time
+    for (int i = 0; i < 40 && shown.size() != QSize(471, 319); ++i) {
+        QTest::qWait(250);
+        QProcess::execute("env", {"-C", runtime.path(), QString("WAYLAND_DISPLAY=") + socket, "weston-screenshooter"});
+        const QFileInfoList shots = QDir(runtime.path()).entryInfoList({"wayland-screenshot-*.png"}, QDir::Files, QDir::Time);
+        screen = shots.isEmpty() ? QImage() : QImage(shots[0].filePath()).convertToFormat(QImage::Format_RGB32);
+        shown = screen.isNull() ? QRect() : changedArea(desktop, screen);
+    }
+    program.kill();
+    program.waitForFinished(5000);
+    // Of the 480 x 320 window only the round rectangle shows, corners cut, with the skin in it.
+    ASSERT_EQ(shown.size(), QSize(471, 319)) << shown.width() << " x " << shown.height();
+    for (QPoint corner : {shown.topLeft(), shown.topRight(), shown.bottomLeft(), shown.bottomRight()})
+        EXPECT_EQ(screen.pixel(corner), desktop.pixel(0, 0)) << corner.x() << "," << corner.y();
+    const QImage skin = QImage(":/tonvex/skin.png").convertToFormat(QImage::Format_RGB32);
+    for (int x = 5; x <= 475; ++x) // row 100, clear of every control
+        ASSERT_EQ(screen.pixel(shown.topLeft() + QPoint(x - 5, 99)), skin.pixel(x, 100)) << x;
+}
+
 // Peak sample magnitude of 16-bit little-endian audio.
 int peak(const QByteArray& pcm)
 {
@@ -154,8 +205,7 @@ TEST(DesktopWindow, DropMirrorPlayAndStopWithTheRealEngine)
 
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString input = folder.filePath("Prelude.mid");
-    ASSERT_TRUE(QFile::copy(TONVEX_TESTDATA_DIR "/Tonejs_Midi/examples/bach_846.mid", input));
+    const QString input = writeSong(folder.filePath("Prelude.mid"));
 
     MainWindow window(fluidRootFactory());
     window.show();
@@ -189,7 +239,7 @@ TEST(DesktopWindow, DropMirrorPlayAndStopWithTheRealEngine)
     EXPECT_GE(early, 0);
     EXPECT_GT(later, early);
     EXPECT_GE(later, 1);
-    // A soft piano piece at the window's master volume peaks near 600 here.
+    // The piano at the window's master volume peaks well above the null sink's silence.
     EXPECT_GT(peak(playing), 200) << playing.size() << " bytes recorded";
 
     QTest::mousePress(window.button(3), Qt::LeftButton);
@@ -277,6 +327,20 @@ TEST_F(DesktopSession, SecondStartHandsItsFilesToTheFirstAsAbsolutePathsAndEndsA
     EXPECT_EQ(received[0].startupId, "launcher-7_TIME4242");
 }
 
+TEST_F(DesktopSession, HelpAndVersionAnswerWithoutAnyDisplay)
+{
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        bare.remove(name);
+    for (const auto& [ask, answer] : {std::pair{"--help", "[FILE...]"}, std::pair{"--version", "Tonvex "}}) {
+        QProcess program;
+        program.setProcessEnvironment(bare);
+        program.start(TONVEX_PROGRAM, {ask});
+        EXPECT_TRUE(program.waitForFinished(10000) && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0) << ask;
+        EXPECT_TRUE(program.readAllStandardOutput().contains(answer)) << ask;
+    }
+}
+
 TEST_F(DesktopSession, AWindowThatCrashedLeavesNothingThatStopsTheNextStart)
 {
     auto crashed = start({});
@@ -306,7 +370,7 @@ TEST_F(DesktopSession, AWindowThatCrashedLeavesNothingThatStopsTheNextStart)
 TEST_F(DesktopSession, FilesOfTheFirstStartOpenAsOneDropOnceTheEventLoopRuns)
 {
     for (const char* name : {"Song.mid", "Other Tune.MID"})
-        ASSERT_TRUE(QFile::copy(TONVEX_TESTDATA_DIR "/Tonejs_Midi/examples/bach_846.mid", folder.filePath(name)));
+        writeSong(folder.filePath(name));
     test::FakeEngine engine;
     MainWindow window(engine.rootFactory());
     window.show();

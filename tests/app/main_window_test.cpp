@@ -5,10 +5,13 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -76,9 +79,12 @@ protected:
 
 struct RunScript {
     RunStatus status = RunStatus::Written;
+    std::function<void()> during; // what the user does while the run works
     Transformation function()
     {
         return [this](const std::string& in, const Preset& preset, const YieldHook&) {
+            if (during)
+                during();
             RunResult result;
             result.status = status;
             if (status == RunStatus::Written)
@@ -92,6 +98,12 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Every file dialog the window opens is answered at once, so none waits for a user.
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+                answer(*dialog), ++dialogs;
+        });
+        dialogWatch.start(10);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
@@ -114,6 +126,9 @@ protected:
         EXPECT_EQ(info.bold(), bold);
     }
 
+    QTimer dialogWatch;
+    int dialogs = 0;
+    std::function<void(QFileDialog&)> answer = [](QFileDialog& dialog) { dialog.reject(); };
     FakeEngine engine;
     RunScript run;
     CountingWindow window{engine.rootFactory(), run.function()};
@@ -231,6 +246,10 @@ TEST_F(MainWindowTest, DropTakesLocalFilesInOrderAndIgnoresOthers)
     }
     EXPECT_EQ(window.controller().state().InFileName, "/a/x.mid");
     EXPECT_FALSE(offer(0, Qt::MoveAction, Qt::NoModifier)->isAccepted());
+    // A drag that holds no MIDI file is refused while it passes, so the pointer says so.
+    uris.setUrls({QUrl::fromLocalFile("/a/notes.txt"), QUrl("https://example.org/remote.mid")});
+    EXPECT_FALSE(offer(0, Qt::CopyAction, Qt::NoModifier)->isAccepted());
+    EXPECT_FALSE(offer(1, Qt::CopyAction, Qt::NoModifier)->isAccepted());
     QMimeData text;
     text.setText("/a/x.mid");
     QDragEnterEvent plain(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
@@ -394,8 +413,8 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     QWindow* handle = window.windowHandle();
     const QImage unmarked = window.grab().toImage();
 
-    std::vector<QWidget*> order;
-    for (int i = 0; i < kButtonCount; ++i)
+    std::vector<QWidget*> order{window.button(0), window.button(1), window.dragFile()};
+    for (int i = 2; i < kButtonCount; ++i)
         order.push_back(window.button(i));
     order.push_back(window.aboutZone());
     order.push_back(window.shut());
@@ -412,7 +431,7 @@ TEST_F(MainWindowTest, KeyboardReachesEveryControlInReadingOrderAndPressesLikeTh
     QTest::keyClick(handle, Qt::Key_Space);
     EXPECT_EQ(window.button(0)->face(), Face::Play);
     EXPECT_TRUE(window.timer1().isActive());
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         QTest::keyClick(handle, Qt::Key_Tab);
     QTest::keyClick(handle, Qt::Key_Return);
     EXPECT_EQ(window.caption(Label::OutputFile), "/a/song_Mirror.mid");
@@ -459,8 +478,13 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
         EXPECT_EQ(iface->actionInterface()->actionNames().value(0), QAccessibleActionInterface::pressAction());
     }
     EXPECT_EQ(a11y(window.aboutPicture())->role(), QAccessible::Graphic);
-    EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::StaticText);
+    EXPECT_EQ(a11y(window.label(Label::DragFile))->role(), QAccessible::Button);
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: none");
+    // A frame named Tonvex, without the legends: the controls carry their names.
+    QAccessibleInterface* frame = a11y(&window);
+    EXPECT_EQ(frame->role(), QAccessible::Window);
+    EXPECT_EQ(frame->text(QAccessible::Name), "Tonvex");
+    EXPECT_EQ(frame->childCount(), 3 + kButtonCount + 3); // texts, buttons, "X", mark, about picture
 
     drop({QUrl::fromLocalFile("/music/Song.mid")});
     EXPECT_EQ(a11y(window.label(Label::DragFile))->text(QAccessible::Name), "Input file: /music/Song.mid");
@@ -468,12 +492,41 @@ TEST_F(MainWindowTest, ScreenReaderHearsEachControlByNameAndRoleAndPressesTheBut
     EXPECT_EQ(a11y(window.label(Label::LabTime))->role(), QAccessible::StaticText);
     EXPECT_EQ(a11y(window.label(Label::LabTime))->text(QAccessible::Name), "Elapsed time 01:23");
 
-    // The press action does what a mouse press does.
+    // The press action does what a mouse press does; the lit button reads as checked.
+    EXPECT_FALSE(a11y(window.button(4))->state().checked);
     a11y(window.button(4))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(window.button(4)->face(), Face::Select);
+    EXPECT_TRUE(a11y(window.button(4))->state().checkable && a11y(window.button(4))->state().checked);
     EXPECT_EQ(a11y(window.label(Label::OutputFile))->text(QAccessible::Name), "Output file: /music/Song_Mirror.mid");
     a11y(window.aboutZone())->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(window.aboutPicture()->isVisible());
+}
+
+TEST_F(MainWindowTest, InputBoxOpensAFileDialogWhoseChoiceActsAsADrop)
+{
+    QTemporaryDir folder;
+    for (const char* name : {"SONG.MID", "notes.txt"})
+        ASSERT_TRUE(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    QString chosen = folder.filePath("SONG.MID"), startedIn;
+    answer = [&](QFileDialog& dialog) {
+        startedIn = dialog.directory().absolutePath();
+        EXPECT_TRUE(dialog.nameFilters().value(0).contains("*.[Mm][Ii][Dd]"));
+        dialog.selectFile(chosen);
+        static_cast<QDialog&>(dialog).accept(); // as its Open button does
+    };
+    QTest::mouseClick(window.dragFile(), Qt::LeftButton);
+    EXPECT_EQ(engine.callsOf("LoadSegment"), std::vector<std::string>{"LoadSegment(" + chosen.toStdString() + ")"});
+    // Space on the focused box opens it where the input lies; a name without ".MID" is skipped.
+    chosen = folder.filePath("notes.txt");
+    window.dragFile()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(window.dragFile(), Qt::Key_Space);
+    EXPECT_EQ(startedIn, folder.path());
+    EXPECT_EQ(engine.callsOf("LoadSegment").size(), 1u);
+    // Not while a transformation works, which the dialog would hold up.
+    run.during = [&] { window.dragFile()->press(); };
+    QTest::mousePress(window.button(4), Qt::LeftButton);
+    EXPECT_EQ(window.caption(Label::OutputFile), folder.filePath("SONG_Mirror.mid").toStdString());
+    EXPECT_EQ(dialogs, 2);
 }
 
 TEST_F(MainWindowTest, ClosingByTheDesktopDoesWhatTheCloseLabelDoes)

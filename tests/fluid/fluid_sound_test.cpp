@@ -321,10 +321,11 @@ public:
     ~PrivateServer() { kill(); }
 
     // Without the engine's socket; false when it does not answer. Its own runtime folder keeps
-    // it from finding the test command's server there and refusing.
+    // it from finding the test command's server there and refusing; no bus, its D-Bus name.
     bool start()
     {
         const std::string command = "echo $$; exec env XDG_RUNTIME_DIR=" + m_dir.path().string()
+            + " DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent"
             + " pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no -L '" + module("control")
             + "' -L 'module-null-sink sink_name=" + kSink + "'";
         m_process.reset(::popen((command + " >/dev/null 2>&1").c_str(), "r"));

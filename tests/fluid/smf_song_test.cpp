@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
+#include <string>
 
+#include "event_cursor.h"
 #include "smf_builder.h"
 #include "smf_song.h"
 
@@ -92,6 +95,11 @@ TEST(SmfSongTempo, FollowsTheTempoMapInQuarterNotesPerMinute)
     EXPECT_DOUBLE_EQ(song.secondsAt(768), 0.64);
     EXPECT_DOUBLE_EQ(song.secondsAt(2304), 2.28);
     EXPECT_DOUBLE_EQ(song.secondsAt(3072), 2.53);
+    // And back from the time of music to the tick.
+    EXPECT_EQ(song.tickAt(-1.0), 0);
+    EXPECT_EQ(song.tickAt(0.64e6), 96);
+    EXPECT_EQ(song.tickAt(2.28e6 - 1.0), 287);
+    EXPECT_EQ(song.tickAt(2.53e6), 384);
 }
 
 TEST(SmfSongTempo, DefaultsTo120AndSkipsZeroTempos)
@@ -169,6 +177,92 @@ TEST(SmfSongFromStart, EndsTracksThatAreOverAtTheStart)
     EXPECT_EQ(from.endTick(), 400);
 }
 
+// SMPTE time counts frames per second times ticks per frame; tempo events do not move it.
+TEST(SmfSongSmpte, CountsTicksPerSecondWhateverTheTempoEvents)
+{
+    const struct { int division; std::uint32_t ticks; double seconds; } cases[] = {
+        {0xE728, 2500, 2.5},       // 25 fps x 40
+        {0xE850, 1920 * 3, 3.0},   // 24 fps x 80
+        {0xE264, 3000 * 2, 2.0},   // 30 fps x 100
+        {0xE364, 3000 * 2, 2.002}, // 29.97 fps x 100: 30 frames take 1.001 s
+    };
+    for (const auto& c : cases) {
+        TrackBuilder track;
+        track.tempo(250000).noteOn(0, 60, 100).at(c.ticks / 2).tempo(2000000).at(c.ticks / 2).noteOff(0, 60).end();
+        const SmfSong song = parse(smfFile({track.chunk()}, c.division));
+        EXPECT_TRUE(song.smpte());
+        EXPECT_EQ(song.endTick(), c.ticks);
+        EXPECT_NEAR(song.secondsAt(song.length()), c.seconds, 1e-3) << std::hex << c.division;
+        EXPECT_NEAR(song.microsAt(c.ticks / 2) * 2, c.seconds * 1e6, 1.0) << std::hex << c.division;
+        EXPECT_EQ(song.tickAt(c.seconds * 1e6 / 2 + 1), c.ticks / 2) << std::hex << c.division;
+
+        // Its metrical equivalent: the same ticks, one tempo, no tempo events.
+        const SmfSong metrical = parse(song.bytesFrom(0));
+        EXPECT_FALSE(metrical.smpte());
+        EXPECT_EQ(metrical.division(), song.division());
+        EXPECT_EQ(metrical.endTick(), song.endTick());
+        ASSERT_EQ(metrical.tempoMap().size(), 1u);
+        EXPECT_NEAR(metrical.secondsAt(metrical.length()), c.seconds, 1e-3);
+        const SmfSong later = parse(song.bytesFrom(c.ticks / 2));
+        EXPECT_NEAR(later.secondsAt(later.length()), c.seconds / 2, 1e-3);
+    }
+}
+
+// Every event a cursor gives from `start` on, as "due-in-microseconds: bytes" ("end" for the end).
+std::vector<std::string> cursorEvents(const Bytes& bytes, std::int64_t start)
+{
+    auto timeline = std::make_shared<const SongTimeline>(std::make_shared<const SmfSong>(parse(bytes)));
+    EventCursor cursor(timeline, start);
+    std::vector<std::string> out;
+    while (auto event = cursor.next()) {
+        std::string text = std::to_string(event->dueMicros) + ":";
+        if (event->kind == SongEvent::Kind::End)
+            text += " end";
+        else
+            text += (event->kind == SongEvent::Kind::SysEx ? " sysex " : " ") + std::to_string(event->status);
+        for (std::uint8_t byte : event->data)
+            text += " " + std::to_string(byte);
+        out.push_back(text);
+    }
+    EXPECT_FALSE(cursor.next()) << "nothing after the end";
+    return out;
+}
+
+TEST(EventCursor, FeedsTheMessagesOfAllTracksInTimeOrderAlongTheTempoMap)
+{
+    const Bytes bytes = smfFile({
+        TrackBuilder().tempo(250000).at(96).tempo(1000000).meta(0x01, {'x'}).at(192).end().chunk(),
+        TrackBuilder().program(0, 5).noteOn(0, 60, 100).at(96).noteOff(0, 60).raw({0xF0, 0x03, 0x7E, 0x7F, 0xF7})
+            .at(96).raw({0xB0, 7, 90}).raw({0xF0, 0x00}).end().chunk(),
+        TrackBuilder().at(96).noteOn(1, 64, 80).at(48).raw({64, 0}).end().chunk(), // running status
+    });
+    EXPECT_EQ(cursorEvents(bytes, 0), (std::vector<std::string>{
+        "0: 192 5", "0: 144 60 100",
+        "250000: 128 60 0", "250000: sysex 240 126 127 247", "250000: 145 64 80",
+        "750000: 145 64 0", "1250000: 176 7 90", "2250000: end"}));
+    // In SMPTE time, 25 frames of 40 ticks a second, whatever the tempo events say.
+    const Bytes smpte = smfFile({TrackBuilder().tempo(250000).noteOn(0, 60, 100).at(2500).noteOff(0, 60).end().chunk()},
+                                0xE728);
+    EXPECT_EQ(cursorEvents(smpte, 1000), (std::vector<std::string>{"1500000: 128 60 0", "1500000: end"}));
+}
+
+TEST(EventCursor, ChasesTheLastOfEachValueAndEverythingThatActsInSequence)
+{
+    TrackBuilder track;
+    track.raw({0xB0, 7, 100}).raw({0xB0, 0, 1}).program(0, 5).raw({0xE0, 0, 80}).raw({0xB0, 101, 0})
+        .raw({0xB0, 100, 0}).raw({0xB0, 6, 12}).noteOn(0, 60, 100).at(96).raw({0xB0, 7, 90}).raw({0xB0, 0, 2})
+        .program(0, 7).raw({0xE0, 0, 64}).raw({0xF0, 0x02, 0x41, 0xF7}).raw({0xD1, 30}).raw({0xA0, 60, 10})
+        .at(96).raw({0xB1, 121, 0}).noteOff(0, 60).end();
+    const Bytes bytes = smfFile({TrackBuilder().tempo(1000000).end().chunk(), track.chunk()});
+    EXPECT_EQ(cursorEvents(bytes, 100), (std::vector<std::string>{
+        "0: 176 0 1", "0: 176 101 0", "0: 176 100 0", "0: 176 6 12", "0: 176 7 90", "0: 176 0 2",
+        "0: 192 7", "0: 224 0 64", "0: sysex 240 65 247", "0: 209 30",
+        "958333: 177 121 0", "958333: 128 60 0", "958333: end"}));
+    // A start past the end starts at the end: the whole state, the last tick's messages, the end.
+    EXPECT_EQ(cursorEvents(bytes, 1000).back(), "0: end");
+    EXPECT_EQ(cursorEvents(bytes, 1000).size(), 13u);
+}
+
 Bytes withTrack(TrackBuilder& track)
 {
     return smfFile({track.end().chunk()});
@@ -189,10 +283,12 @@ TEST(SmfSongRefuses, FilesThatAreNotStandardMidiFiles)
     EXPECT_THROW(parse(format3), EngineError);
 }
 
-TEST(SmfSongRefuses, SmpteAndZeroDivisions)
+TEST(SmfSongRefuses, ZeroDivisionsAndUnknownFrameRates)
 {
-    EXPECT_THROW(parse(oneNote(0xE728, 96)), EngineError); // -25 fps, 40 ticks per frame
     EXPECT_THROW(parse(oneNote(0, 96)), EngineError);
+    EXPECT_THROW(parse(oneNote(0xE700, 96)), EngineError); // -25 fps, no ticks per frame
+    EXPECT_THROW(parse(oneNote(0xE628, 96)), EngineError); // -26 fps
+    EXPECT_THROW(parse(oneNote(0xFF28, 96)), EngineError); // -1 fps
 }
 
 TEST(SmfSongRefuses, TruncatedFiles)

@@ -63,7 +63,7 @@ TEST_F(SharedFilesTest, EveryPresetChangesOnlyNoteNumbers)
                 continue;
             }
             ++written;
-            writtenNames.insert(path.lexically_relative(TONVEX_TESTDATA_DIR).string());
+            writtenNames.insert(path.lexically_relative(TONVEX_TESTDATA_DIR).generic_string());
             // Nothing is lost: not the bytes after the last track, nor a track the header leaves out.
             ASSERT_EQ(outcome.output.size(), input.size());
             ASSERT_EQ(walk.consumed, input.size());

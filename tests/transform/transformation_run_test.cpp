@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#include "win32_path.h"
+#else
 #include <sys/stat.h>
+#endif
 
+#include <algorithm>
 #include <filesystem>
 
 #include "midi_builder.h"
+#include "file_path.h"
 #include "temp_dir.h"
 #include "transformation_run.h"
 
@@ -21,6 +28,14 @@ const Bytes kMirrored = test::singleTrack({0x00, 0x90, 65, 0x40, 0x60, 0x80, 65,
 const Bytes kBroken = test::singleTrack({0x00, 0xFF, 0x80, 0x00}); // refused meta type
 
 const YieldHook kGoOn = [] { return true; };
+const char kSeparator = kNativePathStyle == PathStyle::Windows ? '\\' : '/';
+
+#ifdef _WIN32
+bool isHidden(const std::string& path)
+{
+    return (::GetFileAttributesW(win32Path(path).c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+#endif
 
 TEST(OutputFileNameTest, CutsTheFileNameAtItsFirstMidMark)
 {
@@ -42,6 +57,15 @@ TEST(OutputFileNameTest, FolderNamesNeverCount)
     EXPECT_EQ(outputFileName("/music/song.mi", "_Mirror.mid"), std::nullopt);
     EXPECT_EQ(outputFileName("/music/", "_Mirror.mid"), std::nullopt);
     EXPECT_EQ(outputFileName("", "_Mirror.mid"), std::nullopt);
+#ifdef _WIN32
+    EXPECT_EQ(outputFileName("Z:\\a.mid\\b.mid/Song.MID", "_Mirror.mid"), "Z:\\a.mid\\b.mid/Song_Mirror.mid");
+    EXPECT_EQ(outputFileName("\\\\server\\x.mid\\Song.mid", "_Penta.mid"), "\\\\server\\x.mid\\Song_Penta.mid");
+    EXPECT_EQ(outputFileName("C:.mid", "_Mirror.mid"), "C:_Mirror.mid");
+#else
+    // '\' and ':' are letters of a file name here.
+    EXPECT_EQ(outputFileName("/music/my.mid\\song.kar", "_Mirror.mid"), "/music/my_Mirror.mid");
+    EXPECT_EQ(outputFileName("/music/C:.mid", "_Mirror.mid"), "/music/C:_Mirror.mid");
+#endif
 }
 
 TEST(MirrorTest, WritesTheTransformedFileBesideTheInput)
@@ -56,9 +80,11 @@ TEST(MirrorTest, WritesTheTransformedFileBesideTheInput)
     EXPECT_EQ(readFile(result.outFileName), kMirrored);
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"Song.MID", "Song_Mirror.mid"}));
 
+#ifndef _WIN32
     struct stat info {};
     ASSERT_EQ(::stat(result.outFileName.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
+#endif
 }
 
 TEST(MirrorTest, ReplacesAnEarlierOutput)
@@ -130,8 +156,13 @@ TEST(MirrorTest, CancelLeavesNothingBehind)
     bool sawTemporary = false;
     const RunResult result = MIRROR(dir.file("Long.mid"), test::presetFor(test::kPenta), [&] {
         // Past the first full buffer, the partial output lives under a hidden name beside the input.
-        if (++calls == 90000)
+        if (++calls == 90000) {
             sawTemporary = dir.entries().size() == 3;
+#ifdef _WIN32
+            for (const std::string& name : dir.entries()) // hidden, as a leading dot hides nothing here
+                sawTemporary = sawTemporary && (name.starts_with("Long") || isHidden(dir.file(name)));
+#endif
+        }
         return calls < 90000;
     });
     EXPECT_EQ(result.status, RunStatus::Cancelled);
@@ -176,6 +207,43 @@ TEST(MirrorTest, AWorkspaceServesManyRunsWithDifferentPresets)
         }
     }
 }
+
+// An input's folder under the test's own, its name, and whether its path is written with '/'.
+struct PathCase {
+    const char* label;
+    std::string folder;
+    std::string file;
+    bool forwardSlashes = false;
+};
+class MirrorPathTest : public testing::TestWithParam<PathCase> {};
+
+TEST_P(MirrorPathTest, WritesAndReplacesTheOutputBesideTheInput)
+{
+    TempDir dir;
+    std::string folder = dir.file(GetParam().folder);
+    std::replace(folder.begin(), folder.end(), GetParam().forwardSlashes ? '\\' : '/', kSeparator);
+    std::filesystem::create_directories(test::ioPath(folder));
+    const std::string input = joinPath(folder, GetParam().file);
+    writeFile(input, kInput);
+    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's output
+        const RunResult result = MIRROR(input, test::presetFor(test::kMirror), kGoOn);
+        ASSERT_EQ(result.status, RunStatus::Written) << run;
+        EXPECT_EQ(result.outFileName, input.substr(0, input.size() - 4) + "_Mirror.mid");
+        EXPECT_EQ(readFile(result.outFileName), kMirrored);
+        EXPECT_EQ(test::entriesOf(folder).size(), 2u); // no temporary file left
+#ifdef _WIN32
+        EXPECT_FALSE(isHidden(result.outFileName));
+#endif
+    }
+}
+
+// The long name takes the path past 260 letters, the folder short enough for the test's own calls.
+INSTANTIATE_TEST_SUITE_P(
+    Paths, MirrorPathTest,
+    testing::Values(PathCase{"Unicode", "m\u00FAsica \u97F3", "\u00FC\u97F3 Song \U0001F3B5.mid"},
+                    PathCase{"Long", std::string(100, 'd') + "/" + std::string(60, 'e'), std::string(120, 'n') + ".mid"},
+                    PathCase{"ForwardSlashes", "a b/c", "Song.mid", kSeparator == '\\'}),
+    [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.label); });
 
 TEST(MirrorTest, EmptyYieldHookMeansGoOn)
 {

@@ -12,10 +12,11 @@ unsigned processorCount();
 // redirected to a file, a pipe or a device such as NUL.
 bool isTerminal(std::FILE* stream);
 
-// Makes UTF-8 text written to standard output and error show as such on a console (paths
-// are UTF-8 inside the program); the console's own setting comes back by restoreConsole(),
-// which the program's end calls. Nothing to do on POSIX.
-void useUtf8Console();
+// Makes standard output and error carry the program's UTF-8 bytes unchanged, as on POSIX
+// (no CR added before LF, no code page conversion), and a console show them as UTF-8. The
+// console's own code page comes back by restoreConsole(), which the program's end calls.
+// Nothing to do on POSIX.
+void useUtf8Output();
 void restoreConsole();
 
 // Why the file `path` (UTF-8) cannot be opened for reading, in the system's words; empty

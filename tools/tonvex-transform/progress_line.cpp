@@ -25,6 +25,9 @@ ProgressLine::~ProgressLine()
 
 void ProgressLine::show(std::size_t done)
 {
+    // A console may buffer its streams fully (Windows): what was written shows by now.
+    if (m_sharesTerminal)
+        std::fflush(stdout);
     if (!m_enabled)
         return;
     const Clock::time_point now = Clock::now();
@@ -35,6 +38,7 @@ void ProgressLine::show(std::size_t done)
     m_shownLength = std::fprintf(stderr, "\rtonvex-transform: %zu/%zu files", done, m_total) - 1;
     if (m_shownLength < 1)
         m_shownLength = 1;
+    std::fflush(stderr);
 }
 
 void ProgressLine::beforeOutput()
@@ -49,6 +53,7 @@ void ProgressLine::clear()
         return;
     // Spaces rather than an erase sequence: the same on every terminal, "dumb" ones included.
     std::fprintf(stderr, "\r%s\r", std::string(static_cast<std::size_t>(m_shownLength), ' ').c_str());
+    std::fflush(stderr);
     m_shownLength = 0;
 }
 

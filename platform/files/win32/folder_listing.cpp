@@ -24,10 +24,12 @@ bool isDotEntry(const wchar_t* name)
 }
 
 // Junctions and symbolic links name another place; other reparse points (cloud placeholders,
-// deduplicated files) are the files and folders themselves.
+// deduplicated files) are the files and folders themselves. A tag the listing leaves out
+// (Wine's, for a POSIX link) counts as a link.
 bool isLink(const WIN32_FIND_DATAW& data)
 {
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(data.dwReserved0);
+    const DWORD tag = data.dwReserved0;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && (tag == 0 || IsReparseTagNameSurrogate(tag));
 }
 
 EntryKind kindOf(const WIN32_FIND_DATAW& data)

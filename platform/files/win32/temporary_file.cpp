@@ -17,9 +17,11 @@ constexpr DWORD kCreateAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_SEQUENTIAL
 constexpr DWORD kFinalAttributes = FILE_ATTRIBUTE_ARCHIVE;
 constexpr DWORD kReplaceFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
+// What a name past the file system's limit gets: Windows says so; Wine, on a POSIX file
+// system, reports the file as not found.
 bool isNameTooLong(DWORD error)
 {
-    return error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME;
+    return error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME || error == ERROR_FILE_NOT_FOUND;
 }
 
 bool clearHiddenMark(HANDLE file)

@@ -26,9 +26,8 @@ QString pathOfFileUrl(const QString& argument)
 
 } // namespace
 
-CommandLine::CommandLine(const QCoreApplication& app)
+void CommandLine::describe(QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Makes new music out of a Standard MIDI File by a pitch transformation, and plays it.\n"
                        "The files open as if dropped on the window; a Tonvex window already running takes them."));
@@ -37,8 +36,24 @@ CommandLine::CommandLine(const QCoreApplication& app)
     parser.addPositionalArgument(QStringLiteral("files"),
                                  QStringLiteral("MIDI files to open (paths or file:// URIs)."),
                                  QStringLiteral("[FILE...]"));
+}
+
+CommandLine::CommandLine(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(app);
     m_files = localPaths(parser.positionalArguments(), QDir::current());
+}
+
+bool CommandLine::asksForText(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    describe(parser);
+    // Options unknown here may be Qt's own (-platform), which only a QApplication takes.
+    parser.parse(arguments);
+    return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
+        || parser.isSet(QStringLiteral("version"));
 }
 
 QStringList CommandLine::localPaths(const QStringList& arguments, const QDir& base)

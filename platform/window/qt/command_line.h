@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QStringList>
 
+class QCommandLineParser;
 class QCoreApplication;
 
 namespace tonvex {
@@ -14,6 +15,10 @@ public:
     // their answer and end the process, with status 1 for an unknown option.
     explicit CommandLine(const QCoreApplication& app);
 
+    // Whether the arguments ask for the help or the version text, which a QCoreApplication
+    // answers without any display; false for everything else, malformed or not.
+    static bool asksForText(const QStringList& arguments);
+
     // The files named on the command line, as absolute local paths, in order.
     const QStringList& files() const { return m_files; }
 
@@ -23,6 +28,8 @@ public:
     static QStringList localPaths(const QStringList& arguments, const QDir& base);
 
 private:
+    static void describe(QCommandLineParser& parser);
+
     QStringList m_files;
 };
 

@@ -1,9 +1,13 @@
 #include "drop_label.h"
 
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
+
+#include "midi_mark.h"
 
 namespace tonvex {
 namespace {
@@ -23,31 +27,59 @@ bool acceptAsCopy(QDropEvent* event)
     return true;
 }
 
+std::vector<std::string> localPaths(const QMimeData& mime)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : mime.urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+
+// While a drag passes: only one that carries a file the drop would take is welcome.
+void answerPassingDrag(QDropEvent* event)
+{
+    if (!acceptAsCopy(event))
+        return;
+    for (const std::string& path : localPaths(*event->mimeData()))
+        if (holdsMidiMark(path))
+            return;
+    event->ignore();
+}
+
 } // namespace
 
 DropLabel::DropLabel(const QString& title, QWidget* parent) : PathLabel(title, parent)
 {
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // With a screen reader running, Qt made this label's interface while it was still being
+    // built as a PathLabel, as plain text; made again now, it is a button.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this); made && made->role() != QAccessible::Button)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void DropLabel::keyPressEvent(QKeyEvent* event)
+{
+    if (!pressOnKey(event))
+        PathLabel::keyPressEvent(event);
 }
 
 void DropLabel::dragEnterEvent(QDragEnterEvent* event)
 {
-    acceptAsCopy(event);
+    answerPassingDrag(event);
 }
 
 void DropLabel::dragMoveEvent(QDragMoveEvent* event)
 {
-    acceptAsCopy(event);
+    answerPassingDrag(event);
 }
 
 void DropLabel::dropEvent(QDropEvent* event)
 {
     if (!acceptAsCopy(event))
         return;
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
+    const std::vector<std::string> paths = localPaths(*event->mimeData());
     if (onDrop)
         onDrop(paths);
 }

@@ -1,5 +1,6 @@
 #include "image_button.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -13,8 +14,15 @@ ImageButton::ImageButton(int index, QWidget* parent) : QWidget(parent), m_index(
 QRect ImageButton::setFace(Face face, const QPixmap& pixmap)
 {
     QRect dirty(pos(), m_pixmap.deviceIndependentSize().toSize());
+    const bool wasLit = checked();
     m_face = face;
     m_pixmap = face == Face::None ? QPixmap() : pixmap;
+    if (checked() != wasLit) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
     return dirty.united(QRect(pos(), m_pixmap.deviceIndependentSize().toSize()));
 }
 

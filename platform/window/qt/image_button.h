@@ -11,7 +11,7 @@
 namespace tonvex {
 
 // One of the nine image buttons: acts on a press of any mouse button over its area, and on
-// Space or Enter while focused. Its face, and its focus mark, are drawn by the window at
+// Space or Enter while focused. A lit face makes it checked for a screen reader. Its face, and its focus mark, are drawn by the window at
 // natural size, since a face may be larger than the button.
 class ImageButton : public QWidget, public Pressable {
 public:
@@ -24,6 +24,8 @@ public:
     const QPixmap& pixmap() const { return m_pixmap; }
 
     void press() override;
+    bool checkable() const override { return true; }
+    bool checked() const override { return m_face != Face::None; }
 
     std::function<void(int)> onPress;
 

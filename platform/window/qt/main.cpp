@@ -15,19 +15,34 @@ namespace {
 // ends within a second.
 constexpr std::chrono::milliseconds kHandoverPatience{800};
 
+QStringList argumentsOf(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Tonvex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TONVEX_VERSION));
+    // A QApplication needs a display; the help and version texts do not.
+    if (tonvex::CommandLine::asksForText(argumentsOf(argc, argv))) {
+        QCoreApplication app(argc, argv);
+        tonvex::CommandLine answered(app); // prints the text and ends the process
+        return 0;
+    }
+
     // Read before Qt's X11 connection takes the startup id out of the environment.
     tonvex::Handover request;
     request.startupId = qgetenv("DESKTOP_STARTUP_ID");
     request.activationToken = qgetenv("XDG_ACTIVATION_TOKEN");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tonvex"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tonvex"));
-    QApplication::setApplicationVersion(QStringLiteral(TONVEX_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(TONVEX_APP_ID));
     request.paths = tonvex::CommandLine(app).files();
 

@@ -8,6 +8,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 #include <QtDebug>
 
@@ -28,6 +32,7 @@
 #include "path_label.h"
 #include "pressable_accessible.h"
 #include "preset.h"
+#include "window_accessible.h"
 
 namespace tonvex {
 namespace {
@@ -87,18 +92,31 @@ constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
     {"Pentatonic", "Moves each note by at most a semitone onto C D E G A B"},
 };
 
+const char* const kOpenTitle = "Open a MIDI File";
+// Letters in either case, as the drop takes them: old collections are full of SONG.MID.
+// Only names the drop accepts: a .kar or .rmi chosen here would be passed over in silence.
+const char* const kMidiFilter = "MIDI files (*.[Mm][Ii][Dd] *.[Mm][Ii][Dd][Ii])";
+const char* const kAnyFilter = "All files (*)";
+
 const char* const kTimeName = "Elapsed time";
 const char* const kAboutName = "About Tonvex";
 const char* const kAboutText =
     "Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music by "
     "moving its notes: mirrored, inverted, turned upside down, spread over whole tones or drawn to "
-    "a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input box, choose a "
-    "transformation, then play the input or the result. Press Escape to close.";
+    "a pentatonic scale. The rhythm stays as it was. Drop a .mid file on the input box, or press "
+    "the box to choose one, choose a transformation, then play the input or the result. Press "
+    "Escape to close.";
 
 // The focus mark: a thin ring in two tones, so it reads on the dark panel and on the light
 // square under "X" alike.
 constexpr int kMarkGap = 1;
 constexpr int kCloseMarkGap = 5; // clear of the square and its shadow
+// The TONVEX AUDIO mark as the skin draws it, a little wider than its hot zone: its ring goes
+// round the whole mark, not through its last letter.
+constexpr QRect kMakersMark(389, 297, 83, 10);
+// The white field of the input box: a ring inside it, white on white, would hardly show.
+constexpr QRect kInputField(125, 115, 319, 34);
+constexpr qreal kMarkOuter = 2.0; // how far the ring's dark line reaches beyond the ring
 constexpr qreal kMarkRadius = 4.0;
 const QColor kMarkLight(255, 255, 255, 210);
 const QColor kMarkDark(0, 0, 0, 170);
@@ -149,6 +167,11 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
 {
     // Before any control exists, so no control is ever described by Qt's default interface.
     PressableAccessible::install();
+    WindowAccessible::install(*this);
+    // On X11 the mask clips what the window shows; on Wayland it sets only the input region,
+    // so there the window is see-through and paints nothing outside its outline.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QString::fromLatin1(kTitle));
     setFixedSize(kWidth, kHeight);
     loadArtwork();
@@ -165,6 +188,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
         guarded("drop", [&] { m_controller->DragFile_OLEDragDrop(paths); });
     };
+    m_dragFile->onClick = [this] { guarded("open", [&] { DragFile_Click(); }); };
 
     m_outputFile = std::make_unique<PathLabel>(QStringLiteral("Output file"), this);
     m_outputFile->setGeometry(42, 183, 307, 28);
@@ -182,6 +206,8 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
         legend->setGeometry(kLegends[i].x, kLegends[i].y, kLegends[i].width, kLegendHeight);
         legend->setFont(arialBold);
         setTextColour(legend.get(), white);
+        // The buttons and boxes they label carry their names already.
+        WindowAccessible::hideFromReaders(*legend);
         m_legends[static_cast<std::size_t>(i)] = std::move(legend);
     }
 
@@ -215,6 +241,8 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     // "X"; the about picture is reached only by opening it.
     for (int i = 0; i + 1 < kButtonCount; ++i)
         setTabOrder(button(i), button(i + 1));
+    setTabOrder(button(kStopInput), m_dragFile.get());
+    setTabOrder(m_dragFile.get(), button(kPlayOutput));
     setTabOrder(button(kButtonCount - 1), m_about.get());
     setTabOrder(m_about.get(), m_shut.get());
     // The window holds the focus at start, so the first Tab goes to the first button.
@@ -282,6 +310,8 @@ void MainWindow::setCaption(Label which, const std::string& text)
     const QString value = QString::fromStdString(text);
     if (PathLabel* path = pathLabel(which)) {
         path->setCaption(value);
+        if (which == Label::DragFile && !value.isEmpty())
+            m_lastFolder = QFileInfo(value).absolutePath();
         return;
     }
     // Every tick sets the time; a screen reader hears of it only when the shown second moves.
@@ -360,6 +390,7 @@ QLabel* MainWindow::aboutPicture() const { return m_imgAbout.get(); }
 void MainWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    painter.setClipRegion(outline());
     painter.drawPixmap(QRect(0, 0, kWidth, kHeight), m_skin);
     for (const auto& b : m_buttons)
         if (b->face() != Face::None)
@@ -378,8 +409,14 @@ void MainWindow::paintFocusMark(QPainter& painter) const
     // A button's key is drawn as large as its lit face, which may be larger than the button.
     if (const auto* b = dynamic_cast<const ImageButton*>(focused))
         area |= QRect(b->pos(), facePixmap(litFace(b->index())).deviceIndependentSize().toSize());
+    if (focused == m_about.get())
+        area |= kMakersMark;
+    else if (focused == m_dragFile.get())
+        area |= kInputField;
     const int gap = focused == m_shut.get() ? kCloseMarkGap : kMarkGap;
-    const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap);
+    // Never past the window's visible edge, which would cut it off.
+    const QRectF inside = QRectF(outline().boundingRect()).adjusted(kMarkOuter, kMarkOuter, -kMarkOuter, -kMarkOuter);
+    const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap).intersected(inside);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
@@ -469,6 +506,34 @@ void MainWindow::About_Click()
     m_imgAbout->open();
 }
 
+void MainWindow::DragFile_Click()
+{
+    // A transformation lets window events run while it works; a modal dialog opened from one
+    // would hold the run until it closed. A drop is ignored then too.
+    if (m_quitting || m_controller->transforming())
+        return;
+    QFileDialog dialog(this, QString::fromLatin1(kOpenTitle), startFolder());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({QString::fromLatin1(kMidiFilter), QString::fromLatin1(kAnyFilter)});
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    m_lastFolder = dialog.directory().absolutePath();
+    const QStringList files = dialog.selectedFiles();
+    if (!chosen || files.isEmpty() || m_quitting)
+        return;
+    // Exactly as a drop of that one file.
+    m_controller->DragFile_OLEDragDrop({files.first().toStdString()});
+}
+
+QString MainWindow::startFolder() const
+{
+    if (!m_lastFolder.isEmpty() && QFileInfo(m_lastFolder).isDir())
+        return m_lastFolder;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
+}
+
 void MainWindow::describeControls()
 {
     for (int i = 0; i < kButtonCount; ++i) {
@@ -482,7 +547,7 @@ void MainWindow::describeControls()
         m_buttons[index]->setAccessibleName(QString::fromLatin1(kButtonSpeech[i].name));
         m_buttons[index]->setAccessibleDescription(description);
     }
-    m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here"));
+    m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here, or press to choose one"));
     m_labTime->setAccessibleName(QString::fromLatin1(kTimeName));
     m_shut->setAccessibleName(QStringLiteral("Close"));
     m_shut->setAccessibleDescription(QStringLiteral("Stops playback and quits Tonvex"));

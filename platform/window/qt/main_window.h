@@ -77,6 +77,8 @@ protected:
 private:
     void Form_Load();
     void About_Click();
+    void DragFile_Click();
+    QString startFolder() const;
     void loadArtwork();
     void describeControls();
     void paintFocusMark(QPainter& painter) const;
@@ -100,6 +102,7 @@ private:
     QPixmap m_select;
     QPixmap m_aboutArt;
 
+    QString m_lastFolder; // of the input, or where the file dialog was left; this run only
     bool m_quitting = false;
     bool m_dragging = false;
     QPoint m_dragOffset;

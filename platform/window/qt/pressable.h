@@ -12,6 +12,10 @@ public:
 
     virtual void press() = 0;
 
+    // Whether the control can be lit (shows a face for its last use), and whether it is now.
+    virtual bool checkable() const { return false; }
+    virtual bool checked() const { return false; }
+
     // Presses on Space, Enter or Return without Ctrl, Alt or Meta; returns false, leaving the
     // event alone, for any other key. A held key presses once, not at the repeat rate.
     bool pressOnKey(QKeyEvent* event);

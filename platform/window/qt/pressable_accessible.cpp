@@ -31,6 +31,16 @@ void PressableAccessible::install()
     (void)installed;
 }
 
+QAccessible::State PressableAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    if (const auto* pressable = dynamic_cast<const Pressable*>(widget()); pressable && pressable->checkable()) {
+        state.checkable = true;
+        state.checked = pressable->checked();
+    }
+    return state;
+}
+
 QStringList PressableAccessible::actionNames() const
 {
     // The first action is the one a screen reader offers as the default.

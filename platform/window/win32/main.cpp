@@ -12,19 +12,13 @@
 #include "engine.h"
 #include "instance_channel.h"
 #include "main_window.h"
+#include "winmm_root_factory.h"
 
 namespace {
 
 // Long enough for a window that is still starting, short enough that a start handed over
 // ends within a second.
 constexpr std::chrono::milliseconds kHandoverPatience{800};
-
-// No Windows music engine is built in yet: every engine step is skipped, as on a machine
-// without a MIDI output.
-tonvex::RootFactory engineFactory()
-{
-    return []() -> std::unique_ptr<tonvex::MusicRoot> { throw tonvex::EngineError("no MIDI output"); };
-}
 
 // COM for the picture decoder and the file dialog, on this thread for the program's life.
 class ComApartment {
@@ -62,7 +56,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     try {
-        tonvex::win32::MainWindow window(engineFactory());
+        tonvex::win32::MainWindow window(tonvex::winmmRootFactory());
         window.show();
         window.openLater(std::move(files));
         MSG message;

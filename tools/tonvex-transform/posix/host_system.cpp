@@ -24,7 +24,7 @@ bool isTerminal(std::FILE* stream)
     return ::isatty(::fileno(stream)) == 1;
 }
 
-void useUtf8Console() {}
+void useUtf8Output() {}
 
 void restoreConsole() {}
 

@@ -17,6 +17,6 @@ int wmain(int argc, wchar_t** argv)
     for (std::string& argument : arguments)
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
-    tonvex::cli::useUtf8Console();
+    tonvex::cli::useUtf8Output();
     return tonvex::cli::toolMain(argc, pointers.data());
 }

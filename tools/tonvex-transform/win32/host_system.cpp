@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <algorithm>
@@ -16,9 +17,11 @@ namespace tonvex::cli {
 
 namespace {
 
-// The console's output code page before useUtf8Console(); 0 while unchanged. The console
+// The console's output code page before useUtf8Output(); 0 while unchanged. The console
 // outlives the program, and the shell that started it keeps writing in its own code page.
 UINT g_previousCodePage = 0;
+
+constexpr std::size_t kConsoleBuffer = 16 * 1024;
 
 // The message without the line break and full stop Windows ends it with, to sit in brackets.
 std::string systemMessage(DWORD error)
@@ -48,8 +51,16 @@ bool isTerminal(std::FILE* stream)
     return handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode) != 0;
 }
 
-void useUtf8Console()
+void useUtf8Output()
 {
+    // Text mode would add CR before LF, and on a console convert through the ANSI code page.
+    // Unbuffered, a console stream may be written a byte at a time, which splits the UTF-8
+    // sequences the console decodes; buffered, ProgressLine flushes it as it redraws.
+    for (std::FILE* stream : {stdout, stderr}) {
+        ::_setmode(::_fileno(stream), _O_BINARY);
+        if (isTerminal(stream))
+            std::setvbuf(stream, nullptr, _IOFBF, kConsoleBuffer);
+    }
     const UINT current = ::GetConsoleOutputCP();
     if (current == 0 || current == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8))
         return; // no console, or already UTF-8

@@ -30,13 +30,10 @@ inline constexpr std::uint8_t kTypeMask = 0xF0;        // message bits of a chan
 inline constexpr int kChannels = 16;
 
 // Controller numbers of a control change.
-inline constexpr std::uint8_t kBankSelect = 0;         // bank number, most significant byte
 inline constexpr std::uint8_t kVolume = 7;
 inline constexpr std::uint8_t kExpression = 11;
 inline constexpr std::uint8_t kSustain = 64;           // pedal down from 64 on
 inline constexpr std::uint8_t kAllSoundOff = 120;
-inline constexpr std::uint8_t kResetControllers = 121;
-inline constexpr std::uint8_t kAllNotesOff = 123;
 
 // System and file events.
 inline constexpr std::uint8_t kSysEx = 0xF0;           // length-prefixed system exclusive

@@ -19,11 +19,14 @@ constexpr int kDefaultVolume = 100;
 constexpr int kFullScale = 127;
 constexpr std::size_t kChunkHeader = 8;
 
-// A reset the synthesizer performs on receiving these system exclusive messages (after F0).
-constexpr std::array<std::uint8_t, 4> kGmSystemOn{0x7E, 0x7F, 0x09, 0x01};
+// The synthesizer resets on General MIDI System On (kGeneralMidiOn) and on this Roland GS
+// reset, whatever their device number (the byte after the maker's); here without the F0.
 constexpr std::array<std::uint8_t, 7> kGsReset{0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F};
 // GS "use for rhythm part": 41 dev 42 12 40 1x 15 map; x names the part.
 constexpr std::array<std::uint8_t, 4> kGsHead{0x41, 0x00, 0x42, 0x12};
+constexpr std::uint8_t kGsPatchBlock = 0x40;
+constexpr std::uint8_t kGsPartBlock = 0x10; // the part's address byte: 0x1x, x the part
+constexpr std::uint8_t kGsPartMask = 0x0F;
 constexpr std::uint8_t kGsRhythmPart = 0x15;
 
 // What the survey keeps of an event: channel messages as they are, and two kinds of system
@@ -57,14 +60,15 @@ void readSysEx(const std::uint8_t* data, std::size_t size, std::int64_t tick, st
     auto gsLike = [&](std::size_t length) {
         return size >= length && data[0] == kGsHead[0] && data[2] == kGsHead[2] && data[3] == kGsHead[3];
     };
-    if ((size >= kGmSystemOn.size() && data[0] == kGmSystemOn[0] && data[2] == kGmSystemOn[2]
-         && data[3] == kGmSystemOn[3])
+    // kGeneralMidiOn with its F0: maker, device, then the message.
+    if ((size >= 4 && data[0] == kGeneralMidiOn[1] && data[2] == kGeneralMidiOn[3] && data[3] == kGeneralMidiOn[4])
         || (gsLike(kGsReset.size()) && data[4] == kGsReset[4] && data[5] == kGsReset[5] && data[6] == kGsReset[6])) {
         events.push_back({tick, Kind::Reset, 0, 0, 0});
         return;
     }
-    if (gsLike(8) && data[4] == 0x40 && (data[5] & 0xF0) == 0x10 && data[6] == kGsRhythmPart)
-        events.push_back({tick, Kind::RhythmPart, static_cast<std::uint8_t>(gsPartChannel(data[5] & 0x0F)),
+    if (gsLike(8) && data[4] == kGsPatchBlock && (data[5] & ~kGsPartMask) == kGsPartBlock
+        && data[6] == kGsRhythmPart)
+        events.push_back({tick, Kind::RhythmPart, static_cast<std::uint8_t>(gsPartChannel(data[5] & kGsPartMask)),
                           data[7], 0});
 }
 
@@ -78,7 +82,7 @@ bool counts(std::uint8_t status, std::uint8_t data1)
     case kProgramChange: return true;
     case kControlChange:
         return data1 == kBankSelect || data1 == kVolume || data1 == kExpression || data1 == kSustain
-               || data1 == kAllSoundOff || data1 == kResetControllers || data1 == kAllNotesOff;
+               || data1 == kAllSoundOff || data1 == kResetAllControllers || data1 == kAllNotesOff;
     default: return false;
     }
 }
@@ -271,7 +275,7 @@ SongSurvey::SongSurvey(const std::vector<std::uint8_t>& bytes)
                 break;
             case kAllSoundOff:
             case kAllNotesOff: silence(c, false); break;
-            case kResetControllers:
+            case kResetAllControllers:
                 channel.expression = kFullScale;
                 channel.pedal = false;
                 silence(c, true);

@@ -26,6 +26,8 @@ public:
 
 private:
     bool write(const std::uint8_t* data, std::size_t size) override;
+    // Every byte to the open file, in the platform's own calls; false on any write error.
+    bool writeAll(const std::uint8_t* data, std::size_t size);
 
     NativeHandle m_handle = kNoHandle;
     TemporaryFile* m_file = nullptr;

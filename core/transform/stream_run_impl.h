@@ -64,21 +64,6 @@ private:
 
     CopierInput input() { return CopierInput(m_in, m_state.Ahead); }
 
-    // Yields before bytes that are copied unchanged, not as events; false with m_stop set when
-    // the copy must end.
-    bool proceed()
-    {
-        if (!m_yield()) {
-            m_stop = RunStatus::Cancelled;
-            return false;
-        }
-        if (m_out.failed()) {
-            m_stop = RunStatus::CannotWrite;
-            return false;
-        }
-        return true;
-    }
-
     // One track chunk and then, where its length field confirms them, the bytes between its
     // end-of-track event and its declared end. `counted`: the header counts another track
     // chunk after this one.
@@ -98,8 +83,8 @@ private:
         // what either reading gives: what does not begin a track chunk is copied unchanged.
         if (counted && !chunkFollows(in, eventEnd, m_state.TrackEnd))
             return RunStatus::Written;
-        if (!proceed())
-            return m_stop;
+        if (const RunStatus stop = checkpoint(m_yield, m_out); stop != RunStatus::Written)
+            return stop;
         const std::uint64_t gap = m_state.TrackEnd - eventEnd;
         if (in.copyTo(m_out, gap) != gap && counted) {
             m_state.Refusal = describeAt("truncated track at byte", in.position());
@@ -144,8 +129,8 @@ private:
                     continue;
                 }
             }
-            if (!proceed())
-                return m_stop;
+            if (const RunStatus stop = checkpoint(m_yield, m_out); stop != RunStatus::Written)
+                return stop;
             in.copyTo(m_out, CopierInput::kToTheEnd);
             return RunStatus::Written;
         }
@@ -177,7 +162,6 @@ private:
     Hook& m_yield;
     StreamScout m_scout;
     RunState m_state;
-    RunStatus m_stop = RunStatus::CannotRead;
 };
 
 template <class Hook>

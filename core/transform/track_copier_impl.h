@@ -28,6 +28,16 @@ inline constexpr auto kGoOn = [] { return true; };
 std::string describeAt(const char* what, std::uint64_t offset);
 std::string describeByteAt(const char* what, std::uint8_t value, std::uint64_t offset);
 
+// Calls the yield hook and checks the sink before the next event or unchanged bytes: Written
+// to go on, else the status the copy ends with (Cancelled or CannotWrite).
+template <class Hook>
+RunStatus checkpoint(Hook& yield, const ByteSink& out)
+{
+    if (!yield())
+        return RunStatus::Cancelled;
+    return out.failed() ? RunStatus::CannotWrite : RunStatus::Written;
+}
+
 // Copies one track chunk for CopyTrackChunk, calling `Hook` (callable as bool()) before every
 // event. Templated on the hook so that the compiler can inline it into the copy loops; the
 // hook is taken by reference and must outlive the copier.
@@ -58,8 +68,10 @@ public:
             const bool isTrack = id == midi::kTrackId;
             if (!isTrack && !isAlienChunkId(id))
                 return refuse(describeAt("not a chunk at byte", start));
-            if (!isTrack && !proceed()) // an alien chunk may be long: let the caller's events run
-                return m_stop;
+            if (!isTrack) { // an alien chunk may be long: let the caller's events run
+                if (const RunStatus stop = checkpoint(m_yield, m_out); stop != RunStatus::Written)
+                    return stop;
+            }
             for (const std::uint8_t byte : id)
                 m_out.put(byte);
             std::uint32_t length = 0;
@@ -95,20 +107,6 @@ private:
     {
         m_state.Refusal = std::move(why);
         return RunStatus::CannotRead;
-    }
-
-    // Calls the yield hook and checks the sink; false (with m_stop set) when the copy must end.
-    bool proceed()
-    {
-        if (!m_yield()) {
-            m_stop = RunStatus::Cancelled;
-            return false;
-        }
-        if (m_out.failed()) {
-            m_stop = RunStatus::CannotWrite;
-            return false;
-        }
-        return true;
     }
 
     // At the chunk's declared end, between two events: whether the next track chunk or the
@@ -215,8 +213,8 @@ private:
             if (!yielded) {
                 if (m_in.position() == m_state.TrackEnd && chunkEndsHere())
                     return m_out.failed() ? RunStatus::CannotWrite : RunStatus::Written;
-                if (!proceed())
-                    return m_stop;
+                if (const RunStatus stop = checkpoint(m_yield, m_out); stop != RunStatus::Written)
+                    return stop;
             }
             yielded = false;
             switch (copyChannelEventsDirectly()) {
@@ -285,7 +283,6 @@ private:
     const Preset& m_preset;
     const NoteTable& m_table;
     Hook& m_yield;
-    RunStatus m_stop = RunStatus::CannotRead;
 };
 
 } // namespace tonvex::detail

@@ -31,7 +31,13 @@ public:
     bool commit();
 
 private:
-    bool createNamed(bool shortForm);
+    // What one exclusive creation of a name came to.
+    enum class Attempt { Created, NameTaken, NameTooLong, Failed };
+
+    // Tries fresh names of one form while they are taken; the last attempt's outcome.
+    Attempt createNamed(bool shortForm);
+    // Creates `name` exclusively into m_file: the room's own call.
+    Attempt createExclusive(const std::string& name);
 
     std::string m_target;
     std::string m_path;

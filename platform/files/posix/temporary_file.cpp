@@ -5,8 +5,6 @@
 
 #include <cerrno>
 
-#include "temporary_name.h"
-
 namespace tonvex {
 
 namespace {
@@ -15,35 +13,22 @@ namespace {
 // permissions without a umask() or fchmod() call per file.
 constexpr mode_t kCreateMode = 0666;
 constexpr int kCreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-constexpr int kAttempts = 100;
 
 } // namespace
 
-TemporaryFile::TemporaryFile(const std::string& target) : m_target(target) {}
-
-bool TemporaryFile::create()
+TemporaryFile::Attempt TemporaryFile::createExclusive(const std::string& name)
 {
+    m_file = FileHandle(::open(name.c_str(), kCreateFlags, kCreateMode));
     if (m_file.isOpen())
-        return true;
-    if (createNamed(false))
-        return true;
-    // A name near the file-name limit leaves no room for the hidden prefix and random tail.
-    return errno == ENAMETOOLONG && createNamed(true);
-}
-
-bool TemporaryFile::createNamed(bool shortForm)
-{
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string name = temporaryName(m_target, shortForm);
-        m_file = FileHandle(::open(name.c_str(), kCreateFlags, kCreateMode));
-        if (m_file.isOpen()) {
-            m_path = std::move(name);
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
+        return Attempt::Created;
+    switch (errno) {
+    case EEXIST:
+        return Attempt::NameTaken;
+    case ENAMETOOLONG:
+        return Attempt::NameTooLong;
+    default:
+        return Attempt::Failed;
     }
-    return false;
 }
 
 TemporaryFile::~TemporaryFile()

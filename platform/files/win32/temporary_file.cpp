@@ -1,14 +1,12 @@
 #include "temporary_file.h"
 
 #include "native_win32.h"
-#include "temporary_name.h"
 #include "win32_path.h"
 
 namespace tonvex {
 
 namespace {
 
-constexpr int kAttempts = 100;
 // Neither shared nor inherited while it is being written; hidden, since a leading dot does
 // not hide a file on Windows.
 constexpr DWORD kShareNone = 0;
@@ -33,38 +31,21 @@ bool clearHiddenMark(HANDLE file)
 
 } // namespace
 
-TemporaryFile::TemporaryFile(const std::string& target) : m_target(target) {}
-
-bool TemporaryFile::create()
+TemporaryFile::Attempt TemporaryFile::createExclusive(const std::string& name)
 {
-    if (m_file.isOpen())
-        return true;
-    if (createNamed(false))
-        return true;
-    // A name near the file-name limit leaves no room for the prefix and random tail.
-    return isNameTooLong(::GetLastError()) && createNamed(true);
-}
-
-bool TemporaryFile::createNamed(bool shortForm)
-{
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        std::string name = temporaryName(m_target, shortForm);
-        const std::wstring wide = win32Path(name);
-        if (wide.empty()) {
-            ::SetLastError(ERROR_INVALID_NAME);
-            return false;
-        }
-        m_file = FileHandle(toNative(
-            ::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareNone, nullptr, CREATE_NEW, kCreateAttributes, nullptr)));
-        if (m_file.isOpen()) {
-            m_path = std::move(name);
-            return true;
-        }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
-            return false;
+    const std::wstring wide = win32Path(name);
+    if (wide.empty()) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return Attempt::Failed;
     }
-    return false;
+    m_file = FileHandle(toNative(
+        ::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareNone, nullptr, CREATE_NEW, kCreateAttributes, nullptr)));
+    if (m_file.isOpen())
+        return Attempt::Created;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return Attempt::NameTaken;
+    return isNameTooLong(error) ? Attempt::NameTooLong : Attempt::Failed;
 }
 
 TemporaryFile::~TemporaryFile()

@@ -285,6 +285,14 @@ HDC MainWindow::frame()
     return m_frameDc ? m_frameDc->get() : nullptr;
 }
 
+void MainWindow::paintInvalidArea(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(hwnd, &ps);
+    paint(hwnd, dc, ps.rcPaint);
+    EndPaint(hwnd, &ps);
+}
+
 void MainWindow::paint(HWND hwnd, HDC dc, const RECT& area)
 {
     const HDC source = frame();
@@ -338,13 +346,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(m_hwnd, &ps);
-        paint(m_hwnd, dc, ps.rcPaint);
-        EndPaint(m_hwnd, &ps);
+    case WM_PAINT:
+        paintInvalidArea(m_hwnd);
         return 0;
-    }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         paint(item->hwndItem, item->hDC, item->rcItem);
@@ -418,13 +422,9 @@ LRESULT MainWindow::onControlMessage(Control which, HWND hwnd, UINT message, WPA
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd, &ps);
-        paint(hwnd, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        paintInvalidArea(hwnd);
         return 0;
-    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         if (m_cueVisible)

@@ -65,6 +65,7 @@ private:
     void refresh();
     HDC frame();
     void paint(HWND hwnd, HDC dc, const RECT& area);
+    void paintInvalidArea(HWND hwnd); // WM_PAINT, for the window and each control
 
     void Form_MouseDown(bool left);
     void mousePress(Control which, HWND hwnd, bool left, LPARAM at);

@@ -37,59 +37,26 @@
 namespace tonvex {
 namespace {
 
-// Outline: left, top, right and bottom (exclusive) of the visible round rectangle, and the
-// size of its corner ellipses.
-constexpr int kOutlineLeft = 5;
-constexpr int kOutlineTop = 1;
-constexpr int kOutlineRight = 476;
-constexpr int kOutlineBottom = 320;
-constexpr int kCornerWidth = 5;
-constexpr int kCornerHeight = 5;
-
 constexpr int kTimerMs = 10;
 
 // Arial is not installed on Linux; fontconfig maps it to the metric-compatible Liberation
 // Sans. The bitmap "MS Sans Serif" of the time display has no such twin.
 const char* const kArial = "Arial";
 const char* const kTimeFamily = "Liberation Sans";
-constexpr qreal kSmallPoints = 8.25;
-constexpr qreal kClosePoints = 11.25;
 
 const char* const kTitle = "Tonvex";
 
-struct LegendSpec {
-    const char* text;
-    int x, y, width;
-};
-constexpr int kLegendHeight = 16;
-constexpr LegendSpec kLegends[MainWindow::kLegendCount] = {
-    {"PLAY", 33, 153, 34},         {"PLAY", 381, 219, 34},     {"STOP", 72, 153, 34},
-    {"INPUT FILE", 123, 153, 61},  {"OUTPUT FILE", 288, 219, 73}, {"STOP", 417, 219, 34},
-    {"Mirror", 36, 288, 43},       {"Reverse", 101, 288, 50},  {"Upside-D", 171, 288, 73},
-    {"WholeT", 247, 288, 62},      {"Penta", 323, 288, 52},
-};
-
-constexpr QRect kButtonRects[kButtonCount] = {
-    {32, 109, 33, 41},  {69, 108, 33, 37},  {375, 177, 33, 41}, {414, 174, 33, 41},
-    {28, 237, 54, 47},  {99, 237, 54, 47},  {170, 237, 54, 47}, {240, 237, 54, 47},
-    {311, 237, 54, 47},
-};
-
-// What a screen reader says for each button: what it does, not its terse legend.
-struct ButtonSpeech {
-    const char* name;
-    const char* description;
-};
-constexpr ButtonSpeech kButtonSpeech[kButtonCount] = {
-    {"Play input", "Plays the input file from its start"},
-    {"Stop input", "Stops playback"},
-    {"Play output", "Plays the last output file from its start"},
-    {"Stop output", "Stops playback"},
-    {"Mirror", "Reflects each note about C, downwards: D becomes B flat, E becomes A flat, G becomes F"},
-    {"Reverse", "Turns the keyboard upside down"},
-    {"Upside-down", "Swaps C and A, D and G, E and F within the octave"},
-    {"Whole tone", "Doubles each pitch class onto the whole-tone scale"},
-    {"Pentatonic", "Moves each note by at most a semitone onto C D E G A B"},
+// What a screen reader is told a button does, beyond its name.
+constexpr const char* kButtonDescriptions[kButtonCount] = {
+    "Plays the input file from its start",
+    "Stops playback",
+    "Plays the last output file from its start",
+    "Stops playback",
+    "Reflects each note about C, downwards: D becomes B flat, E becomes A flat, G becomes F",
+    "Turns the keyboard upside down",
+    "Swaps C and A, D and G, E and F within the octave",
+    "Doubles each pitch class onto the whole-tone scale",
+    "Moves each note by at most a semitone onto C D E G A B",
 };
 
 const char* const kOpenTitle = "Open a MIDI File";
@@ -98,8 +65,6 @@ const char* const kOpenTitle = "Open a MIDI File";
 const char* const kMidiFilter = "MIDI files (*.[Mm][Ii][Dd] *.[Mm][Ii][Dd][Ii])";
 const char* const kAnyFilter = "All files (*)";
 
-const char* const kTimeName = "Elapsed time";
-const char* const kAboutName = "About Tonvex";
 const char* const kAboutText =
     "Tonvex version 1.0, MIDI pitch transformer. Turns a MIDI file into a new piece of music by "
     "moving its notes: mirrored, inverted, turned upside down, spread over whole tones or drawn to "
@@ -120,6 +85,11 @@ constexpr qreal kMarkOuter = 2.0; // how far the ring's dark line reaches beyond
 constexpr qreal kMarkRadius = 4.0;
 const QColor kMarkLight(255, 255, 255, 210);
 const QColor kMarkDark(0, 0, 0, 170);
+
+QRect toQRect(const layout::Box& box)
+{
+    return QRect(box.x, box.y, box.width, box.height);
+}
 
 QFont makeFont(const char* family, qreal points, bool bold)
 {
@@ -176,13 +146,13 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     setFixedSize(kWidth, kHeight);
     loadArtwork();
 
-    const QFont arialRegular = makeFont(kArial, kSmallPoints, false);
-    const QFont arialBold = makeFont(kArial, kSmallPoints, true);
+    const QFont arialRegular = makeFont(kArial, layout::kSmallPoints, false);
+    const QFont arialBold = makeFont(kArial, layout::kSmallPoints, true);
     const QColor white(255, 255, 255);
     const QColor ink(kInk);
 
-    m_dragFile = std::make_unique<DropLabel>(QStringLiteral("Input file"), this);
-    m_dragFile->setGeometry(132, 117, 307, 28);
+    m_dragFile = std::make_unique<DropLabel>(QString::fromLatin1(layout::kInputTitle), this);
+    m_dragFile->setGeometry(toQRect(layout::kInputBox));
     m_dragFile->setFont(arialRegular);
     setTextColour(m_dragFile.get(), ink);
     m_dragFile->onDrop = [this](const std::vector<std::string>& paths) {
@@ -190,20 +160,21 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
     };
     m_dragFile->onClick = [this] { guarded("open", [&] { DragFile_Click(); }); };
 
-    m_outputFile = std::make_unique<PathLabel>(QStringLiteral("Output file"), this);
-    m_outputFile->setGeometry(42, 183, 307, 28);
+    m_outputFile = std::make_unique<PathLabel>(QString::fromLatin1(layout::kOutputTitle), this);
+    m_outputFile->setGeometry(toQRect(layout::kOutputBox));
     m_outputFile->setFont(arialRegular);
     setTextColour(m_outputFile.get(), ink);
 
     m_labTime = std::make_unique<ClickableLabel>(this);
-    m_labTime->setGeometry(186, 153, 34, 16);
-    m_labTime->setFont(makeFont(kTimeFamily, kSmallPoints, true));
+    m_labTime->setGeometry(toQRect(layout::kTimeBox));
+    m_labTime->setFont(makeFont(kTimeFamily, layout::kSmallPoints, true));
     setTextColour(m_labTime.get(), white);
 
     for (int i = 0; i < kLegendCount; ++i) {
         auto legend = std::make_unique<ClickableLabel>(this);
-        legend->setText(QString::fromLatin1(kLegends[i].text));
-        legend->setGeometry(kLegends[i].x, kLegends[i].y, kLegends[i].width, kLegendHeight);
+        const layout::Legend& spec = layout::kLegends[static_cast<std::size_t>(i)];
+        legend->setText(QString::fromLatin1(spec.text));
+        legend->setGeometry(toQRect(spec.box));
         legend->setFont(arialBold);
         setTextColour(legend.get(), white);
         // The buttons and boxes they label carry their names already.
@@ -213,7 +184,7 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
 
     for (int i = 0; i < kButtonCount; ++i) {
         auto button = std::make_unique<ImageButton>(i, this);
-        button->setGeometry(kButtonRects[i]);
+        button->setGeometry(toQRect(layout::kButtons[static_cast<std::size_t>(i)]));
         button->onPress = [this](int index) {
             guarded("button press", [&] { m_controller->ImgBut_MouseDown(index); });
         };
@@ -222,17 +193,17 @@ MainWindow::MainWindow(RootFactory createRoot, Transformation transform, QWidget
 
     m_shut = std::make_unique<CloseLabel>(this);
     m_shut->setText(QStringLiteral("X"));
-    m_shut->setGeometry(453, 12, 13, 13);
-    m_shut->setFont(makeFont(kArial, kClosePoints, true));
+    m_shut->setGeometry(toQRect(layout::kCloseBox));
+    m_shut->setFont(makeFont(kArial, layout::kClosePoints, true));
     setTextColour(m_shut.get(), ink);
     m_shut->onClick = [this] { guarded("close", [&] { m_controller->Shut_Click(); }); };
 
     m_about = std::make_unique<LabelButton>(this);
-    m_about->setGeometry(387, 294, 82, 16);
+    m_about->setGeometry(toQRect(layout::kAboutZone));
     m_about->onClick = [this] { About_Click(); };
 
     m_imgAbout = std::make_unique<AboutPicture>(this);
-    m_imgAbout->setGeometry(81, 57, 320, 213);
+    m_imgAbout->setGeometry(toQRect(layout::kAboutPicture));
     m_imgAbout->setPixmap(m_aboutArt);
     m_imgAbout->raise();
 
@@ -272,22 +243,23 @@ QRegion MainWindow::outline()
 {
     // A pixel shows when its centre lies inside the round rectangle; only rows within half
     // an ellipse of the top or bottom are narrowed.
-    const double rx = kCornerWidth / 2.0;
-    const double ry = kCornerHeight / 2.0;
+    constexpr layout::Outline kOutline = layout::kOutline;
+    const double rx = layout::kCornerSize / 2.0;
+    const double ry = layout::kCornerSize / 2.0;
     QRegion region;
-    for (int y = kOutlineTop; y < kOutlineBottom; ++y) {
+    for (int y = kOutline.top; y < kOutline.bottom; ++y) {
         const double centre = y + 0.5;
         double dy = 0.0;
-        if (centre < kOutlineTop + ry)
-            dy = kOutlineTop + ry - centre;
-        else if (centre > kOutlineBottom - ry)
-            dy = centre - (kOutlineBottom - ry);
+        if (centre < kOutline.top + ry)
+            dy = kOutline.top + ry - centre;
+        else if (centre > kOutline.bottom - ry)
+            dy = centre - (kOutline.bottom - ry);
         int inset = 0;
         if (dy > 0.0) {
             const double halfWidth = rx * std::sqrt(std::max(0.0, 1.0 - (dy / ry) * (dy / ry)));
             inset = std::max(0, static_cast<int>(std::ceil(rx - halfWidth - 0.5)));
         }
-        region += QRect(kOutlineLeft + inset, y, kOutlineRight - kOutlineLeft - 2 * inset, 1);
+        region += QRect(kOutline.left + inset, y, kOutline.right - kOutline.left - 2 * inset, 1);
     }
     return region;
 }
@@ -318,8 +290,8 @@ void MainWindow::setCaption(Label which, const std::string& text)
     if (value == m_labTime->text())
         return;
     m_labTime->setText(value);
-    m_labTime->setAccessibleName(value.isEmpty() ? QString::fromLatin1(kTimeName)
-                                                 : QString::fromLatin1(kTimeName) + ' ' + value);
+    m_labTime->setAccessibleName(value.isEmpty() ? QString::fromLatin1(layout::kTimeName)
+                                                 : QString::fromLatin1(layout::kTimeName) + ' ' + value);
 }
 
 void MainWindow::moveLabel(Label which, int x, int y)
@@ -538,21 +510,21 @@ void MainWindow::describeControls()
 {
     for (int i = 0; i < kButtonCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        QString description = QString::fromLatin1(kButtonSpeech[i].description);
+        QString description = QString::fromLatin1(kButtonDescriptions[i]);
         if (const std::optional<PresetId> preset = presetOfButton(i)) {
             const std::string_view suffix = presetInfo(*preset).suffix;
             description += QStringLiteral("; writes the result beside the input, ending in %1")
                                .arg(QString::fromLatin1(suffix.data(), static_cast<qsizetype>(suffix.size())));
         }
-        m_buttons[index]->setAccessibleName(QString::fromLatin1(kButtonSpeech[i].name));
+        m_buttons[index]->setAccessibleName(QString::fromLatin1(layout::kButtonNames[index]));
         m_buttons[index]->setAccessibleDescription(description);
     }
     m_dragFile->setAccessibleDescription(QStringLiteral("Drop a MIDI file here, or press to choose one"));
-    m_labTime->setAccessibleName(QString::fromLatin1(kTimeName));
-    m_shut->setAccessibleName(QStringLiteral("Close"));
+    m_labTime->setAccessibleName(QString::fromLatin1(layout::kTimeName));
+    m_shut->setAccessibleName(QString::fromLatin1(layout::kCloseName));
     m_shut->setAccessibleDescription(QStringLiteral("Stops playback and quits Tonvex"));
-    m_about->setAccessibleName(QString::fromLatin1(kAboutName));
-    m_imgAbout->setAccessibleName(QString::fromLatin1(kAboutName));
+    m_about->setAccessibleName(QString::fromLatin1(layout::kAboutName));
+    m_imgAbout->setAccessibleName(QString::fromLatin1(layout::kAboutName));
     m_imgAbout->setAccessibleDescription(QString::fromLatin1(kAboutText));
 }
 

@@ -12,6 +12,7 @@
 
 #include "focus_cue.h"
 #include "main_controller.h"
+#include "skin_layout.h"
 #include "view.h"
 
 namespace tonvex {
@@ -27,9 +28,9 @@ class PathLabel;
 // The borderless, skinned window Main: its controls, outline, moving and about view.
 class MainWindow : public QWidget, public View {
 public:
-    static constexpr int kWidth = 480;
-    static constexpr int kHeight = 320;
-    static constexpr int kLegendCount = 11;
+    static constexpr int kWidth = layout::kWidth;
+    static constexpr int kHeight = layout::kHeight;
+    static constexpr int kLegendCount = layout::kLegendCount;
     // The ink of the texts on the white path boxes and the light square under "X": the skin
     // is fixed art, so its texts keep their colours whatever the desktop's palette.
     static constexpr QRgb kInk = 0xff1b1d20;

@@ -54,18 +54,18 @@ ControlKind kindOf(Control which)
 std::wstring initialName(Control which)
 {
     switch (which) {
-    case Control::InputBox: return std::wstring(kInputTitle) + L": none";
-    case Control::OutputBox: return std::wstring(kOutputTitle) + L": none";
-    case Control::Time: return kTimeName;
-    case Control::Close: return kCloseName;
+    case Control::InputBox: return widen(layout::kInputTitle) + L": none";
+    case Control::OutputBox: return widen(layout::kOutputTitle) + L": none";
+    case Control::Time: return widen(layout::kTimeName);
+    case Control::Close: return widen(layout::kCloseName);
     case Control::AboutZone:
-    case Control::AboutPicture: return kAboutName;
+    case Control::AboutPicture: return widen(layout::kAboutName);
     default: break;
     }
     if (const int button = buttonIndex(which); button >= 0)
-        return kButtonNames[static_cast<std::size_t>(button)];
+        return widen(layout::kButtonNames[static_cast<std::size_t>(button)]);
     const int legend = static_cast<int>(which) - static_cast<int>(Control::FirstLegend);
-    return kLegends[static_cast<std::size_t>(legend)].text;
+    return widen(kLegends[static_cast<std::size_t>(legend)].text);
 }
 
 } // namespace
@@ -116,14 +116,14 @@ void ControlSet::name(Label label, const std::string& text)
     const std::wstring none = shown.empty() ? L"none" : shown;
     switch (label) {
     case Label::DragFile:
-        SetWindowTextW((*this)[Control::InputBox], accessibleText(std::wstring(kInputTitle) + L": " + none).c_str());
+        SetWindowTextW((*this)[Control::InputBox], accessibleText(widen(layout::kInputTitle) + L": " + none).c_str());
         break;
     case Label::OutputFile:
-        SetWindowTextW((*this)[Control::OutputBox], accessibleText(std::wstring(kOutputTitle) + L": " + none).c_str());
+        SetWindowTextW((*this)[Control::OutputBox], accessibleText(widen(layout::kOutputTitle) + L": " + none).c_str());
         break;
     case Label::LabTime:
         SetWindowTextW((*this)[Control::Time],
-                       (shown.empty() ? std::wstring(kTimeName) : std::wstring(kTimeName) + L" " + shown).c_str());
+                       (shown.empty() ? widen(layout::kTimeName) : widen(layout::kTimeName) + L" " + shown).c_str());
         break;
     }
 }

@@ -9,8 +9,8 @@ namespace tonvex::win32 {
 namespace {
 
 // Font sizes in hundredths of a point.
-constexpr int kSmallPoints = 825;
-constexpr int kClosePoints = 1125;
+constexpr int kSmallPoints = static_cast<int>(layout::kSmallPoints * 100 + 0.5);
+constexpr int kClosePoints = static_cast<int>(layout::kClosePoints * 100 + 0.5);
 
 // The focus ring: a thin ring in two tones, so it reads on the dark panel and on the light
 // square under "X" alike; clear of "X"'s square and its shadow.
@@ -91,7 +91,7 @@ void WindowPainter::paint(HDC dc, const Scene& scene) const
     drawText(dc, caption(Label::OutputFile), m_pathFont.get(), kInk, scene.box(Control::OutputBox), path);
     drawText(dc, caption(Label::LabTime), m_timeFont.get(), kWhite, scene.box(Control::Time), kOneLine);
     for (const Legend& legend : kLegends)
-        drawText(dc, legend.text, m_legendFont.get(), kWhite, legend.box, kOneLine);
+        drawText(dc, widen(legend.text), m_legendFont.get(), kWhite, legend.box, kOneLine);
     drawText(dc, L"X", m_closeFont.get(), kInk, scene.box(Control::Close), kOneLine);
 
     if (scene.aboutShown)

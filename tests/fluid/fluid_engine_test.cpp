@@ -17,6 +17,7 @@
 #include "fluid_log.h"
 #include "fluid_preparation.h"
 #include "fluid_root.h"
+#include "fluid_root_test.h"
 #include "midi_bytes.h"
 #include "smf_builder.h"
 
@@ -31,23 +32,13 @@ Bytes song(std::uint32_t tempo, std::uint32_t ticks)
     return smfFile({TrackBuilder().tempo(tempo).noteOn(0, 60, 100).at(ticks).noteOff(0, 60).end().chunk()});
 }
 
-class FluidEngineTest : public ::testing::Test {
+class FluidEngineTest : public FluidRootTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        keepLogInTempDir();
-        try {
-            s_root = createFluidRoot();
-        } catch (const EngineError&) {
-            s_root.reset();
-        }
-    }
-    static void TearDownTestSuite() { s_root.reset(); }
-
     void SetUp() override
     {
-        if (!s_root)
-            GTEST_SKIP() << "no General MIDI SoundFont installed";
+        FluidRootTest::SetUp();
+        if (IsSkipped())
+            return;
         m_performance = s_root->DirectMusicPerformanceCreate();
         m_loader = s_root->DirectMusicLoaderCreate();
     }
@@ -57,15 +48,12 @@ protected:
         return m_loader->LoadSegment(writeTempFile(name, bytes));
     }
 
-    fluid_synth_t* synth() const { return static_cast<FluidRoot&>(*s_root).core().synth(); }
-    float songGain() const { return static_cast<FluidRoot&>(*s_root).core().songGain(); }
+    fluid_synth_t* synth() const { return core().synth(); }
+    float songGain() const { return core().songGain(); }
 
-    static std::unique_ptr<MusicRoot> s_root;
     std::unique_ptr<Performance> m_performance;
     std::unique_ptr<Loader> m_loader;
 };
-
-std::unique_ptr<MusicRoot> FluidEngineTest::s_root;
 
 // A segment that belongs to some other engine.
 class ForeignSegment : public Segment {

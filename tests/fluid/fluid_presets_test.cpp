@@ -11,6 +11,7 @@
 
 #include "fluid_performance.h"
 #include "fluid_root.h"
+#include "fluid_root_test.h"
 #include "midi_bytes.h"
 #include "smf_builder.h"
 #include "song_survey.h"
@@ -237,30 +238,7 @@ TEST(SoundFontIndex, KeepsThePresetsAskedForWithWhatTheyUseAndRefusesBrokenTable
     EXPECT_TRUE(refused(ragged.bytes()));
 }
 
-// The engine's own synthesizer and SoundFont, shared by the tests below.
-class PresetsTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        keepLogInTempDir();
-        try {
-            s_root = createFluidRoot();
-        } catch (const EngineError&) {
-            s_root.reset();
-        }
-    }
-    static void TearDownTestSuite() { s_root.reset(); }
-    void SetUp() override
-    {
-        if (!s_root)
-            GTEST_SKIP() << "no General MIDI SoundFont installed";
-    }
-    static FluidCore& core() { return static_cast<FluidRoot&>(*s_root).core(); }
-
-    static std::unique_ptr<MusicRoot> s_root;
-};
-
-std::unique_ptr<MusicRoot> PresetsTest::s_root;
+class PresetsTest : public FluidRootTest {};
 
 struct Synth {
     fluid_settings_t* settings = new_fluid_settings();

@@ -53,6 +53,22 @@ struct Outline {
 inline constexpr Outline kOutline{5, 1, 476, 320};
 inline constexpr int kCornerSize = 5;
 
+// The face a press lights on a button: its key in the skin is as large as that face.
+inline constexpr Face litFace(int button)
+{
+    if (button == kPlayInput || button == kPlayOutput)
+        return Face::Play;
+    if (button == kStopInput || button == kStopOutput)
+        return Face::Stop;
+    return Face::Select;
+}
+
+// The keyboard focus ring round a control: its gap to the control (wider round "X", clear of
+// its square and shadow) and its corner radius.
+inline constexpr int kRingGap = 1;
+inline constexpr int kCloseRingGap = 5;
+inline constexpr int kRingRadius = 4;
+
 // Type sizes in points: the legends and paths, and "X".
 inline constexpr double kSmallPoints = 8.25;
 inline constexpr double kClosePoints = 11.25;

@@ -74,15 +74,12 @@ const char* const kAboutText =
 
 // The focus mark: a thin ring in two tones, so it reads on the dark panel and on the light
 // square under "X" alike.
-constexpr int kMarkGap = 1;
-constexpr int kCloseMarkGap = 5; // clear of the square and its shadow
 // The TONVEX AUDIO mark as the skin draws it, a little wider than its hot zone: its ring goes
 // round the whole mark, not through its last letter.
 constexpr QRect kMakersMark(389, 297, 83, 10);
 // The white field of the input box: a ring inside it, white on white, would hardly show.
 constexpr QRect kInputField(125, 115, 319, 34);
 constexpr qreal kMarkOuter = 2.0; // how far the ring's dark line reaches beyond the ring
-constexpr qreal kMarkRadius = 4.0;
 const QColor kMarkLight(255, 255, 255, 210);
 const QColor kMarkDark(0, 0, 0, 170);
 
@@ -118,16 +115,6 @@ void guarded(const char* what, Handler&& handler) noexcept
     } catch (...) {
         qWarning("tonvex: %s failed", what);
     }
-}
-
-// The face a press lights on a button, which its key in the skin matches in size.
-Face litFace(int button)
-{
-    if (button == kPlayInput || button == kPlayOutput)
-        return Face::Play;
-    if (button == kStopInput || button == kStopOutput)
-        return Face::Stop;
-    return Face::Select;
 }
 
 } // namespace
@@ -380,12 +367,12 @@ void MainWindow::paintFocusMark(QPainter& painter) const
     QRect area = focused->geometry();
     // A button's key is drawn as large as its lit face, which may be larger than the button.
     if (const auto* b = dynamic_cast<const ImageButton*>(focused))
-        area |= QRect(b->pos(), facePixmap(litFace(b->index())).deviceIndependentSize().toSize());
+        area |= QRect(b->pos(), facePixmap(layout::litFace(b->index())).deviceIndependentSize().toSize());
     if (focused == m_about.get())
         area |= kMakersMark;
     else if (focused == m_dragFile.get())
         area |= kInputField;
-    const int gap = focused == m_shut.get() ? kCloseMarkGap : kMarkGap;
+    const int gap = focused == m_shut.get() ? layout::kCloseRingGap : layout::kRingGap;
     // Never past the window's visible edge, which would cut it off.
     const QRectF inside = QRectF(outline().boundingRect()).adjusted(kMarkOuter, kMarkOuter, -kMarkOuter, -kMarkOuter);
     const QRectF ring = QRectF(area).adjusted(-gap, -gap, gap, gap).intersected(inside);
@@ -393,9 +380,9 @@ void MainWindow::paintFocusMark(QPainter& painter) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(kMarkDark, 1.0));
-    painter.drawRoundedRect(ring.adjusted(-1.5, -1.5, 1.5, 1.5), kMarkRadius + 1, kMarkRadius + 1);
+    painter.drawRoundedRect(ring.adjusted(-1.5, -1.5, 1.5, 1.5), layout::kRingRadius + 1, layout::kRingRadius + 1);
     painter.setPen(QPen(kMarkLight, 1.0));
-    painter.drawRoundedRect(ring.adjusted(-0.5, -0.5, 0.5, 0.5), kMarkRadius, kMarkRadius);
+    painter.drawRoundedRect(ring.adjusted(-0.5, -0.5, 0.5, 0.5), layout::kRingRadius, layout::kRingRadius);
     painter.restore();
 }
 

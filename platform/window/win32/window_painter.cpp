@@ -13,10 +13,7 @@ constexpr int kSmallPoints = static_cast<int>(layout::kSmallPoints * 100 + 0.5);
 constexpr int kClosePoints = static_cast<int>(layout::kClosePoints * 100 + 0.5);
 
 // The focus ring: a thin ring in two tones, so it reads on the dark panel and on the light
-// square under "X" alike; clear of "X"'s square and its shadow.
-constexpr int kRingGap = 1;
-constexpr int kCloseRingGap = 5;
-constexpr int kRingRadius = 4;
+// square under "X" alike.
 constexpr COLORREF kRingLight = RGB(0xff, 0xff, 0xff);
 constexpr COLORREF kRingDark = RGB(0x00, 0x00, 0x00);
 
@@ -37,16 +34,6 @@ Picture facePicture(Face face)
     case Face::Stop: return Picture::Stop;
     default: return Picture::Select;
     }
-}
-
-// The face a press lights on a button: its key in the skin is as large as that face.
-Face litFace(int button)
-{
-    if (button == kPlayInput || button == kPlayOutput)
-        return Face::Play;
-    if (button == kStopInput || button == kStopOutput)
-        return Face::Stop;
-    return Face::Select;
 }
 
 bool takesFocusRing(Control control)
@@ -139,13 +126,13 @@ void WindowPainter::drawFocusRing(HDC dc, const Scene& scene) const
     RECT area = scaled(scene.box(control), m_dpi);
     // A button's key is drawn as large as its lit face, which may be larger than the button.
     if (const int button = buttonIndex(control); button >= 0) {
-        const SIZE face = m_art.size(facePicture(litFace(button)));
+        const SIZE face = m_art.size(facePicture(layout::litFace(button)));
         area.right = std::max(area.right, area.left + face.cx);
         area.bottom = std::max(area.bottom, area.top + face.cy);
     }
-    const int gap = scaled(control == Control::Close ? kCloseRingGap : kRingGap, m_dpi);
+    const int gap = scaled(control == Control::Close ? layout::kCloseRingGap : layout::kRingGap, m_dpi);
     const int width = std::max(1, scaled(1, m_dpi));
-    const int radius = scaled(2 * kRingRadius, m_dpi);
+    const int radius = scaled(2 * layout::kRingRadius, m_dpi);
     InflateRect(&area, gap, gap);
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     const COLORREF tones[] = {kRingDark, kRingLight};

@@ -14,7 +14,6 @@ public:
     explicit SongTimeline(std::shared_ptr<const SmfSong> song);
 
     const SmfSong& song() const { return *m_song; }
-    const std::shared_ptr<const SmfSong>& sharedSong() const { return m_song; }
     const std::vector<PlayableEvent>& events() const { return m_events; }
 
 private:
